@@ -1,0 +1,47 @@
+# Front door: `make run` and `make test` install what is missing, build and go.
+PRESET ?= default
+BUILD_DIR := build/$(PRESET)
+
+APT_PACKAGES := cmake ninja-build g++ make pkg-config qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins \
+  libgtest-dev libgmock-dev libbenchmark-dev fonts-noto-cjk clang libclang-rt-14-dev iproute2 util-linux \
+  xvfb xauth socat
+
+.PHONY: deps build run test sanitize fuzz bench clean
+
+deps:
+	@missing=""; for p in $(APT_PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
+	if [ -z "$$missing" ]; then exit 0; fi; \
+	if [ "$$(id -u)" = 0 ]; then sudo=""; \
+	elif command -v sudo >/dev/null 2>&1; then sudo="sudo"; \
+	else echo "Missing packages:$$missing"; \
+	     echo "Install them as root with: apt-get update && apt-get install -y$$missing"; exit 1; fi; \
+	echo "Installing:$$missing"; \
+	$$sudo apt-get update && DEBIAN_FRONTEND=noninteractive $$sudo apt-get install -y$$missing
+
+build: deps
+	cmake --preset $(PRESET)
+	cmake --build --preset $(PRESET)
+
+run: build
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
+	  echo "No display: DISPLAY is not set. Run 'make run' in a desktop session, or: xvfb-run $(BUILD_DIR)/lanspry"; \
+	  exit 1; fi
+	$(BUILD_DIR)/lanspry
+
+test: build
+	QT_QPA_PLATFORM=offscreen ctest --preset $(PRESET)
+
+sanitize: deps
+	cmake --workflow --preset sanitize
+
+fuzz: deps
+	cmake -S fuzz -B build/fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++
+	cmake --build build/fuzz
+	build/fuzz/codec_fuzzer -max_total_time=$${FUZZ_SECONDS:-60} -print_final_stats=1 build/fuzz/corpus fuzz/corpus
+
+bench: build
+	$(BUILD_DIR)/bench/codec_bench
+	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/flood
+
+clean:
+	rm -rf build

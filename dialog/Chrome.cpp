@@ -1,0 +1,37 @@
+// Window chrome: the About entry, the minimised icon and the drag icon.
+#include "dialog/SocketTestDlg.h"
+
+#include "app/AboutDlg.h"
+#include "platform/winapi.h"
+
+void CSocketTestDlg::OnSysCommand(UINT nID, LPARAM lParam)
+{
+  if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
+    CAboutDlg dlgAbout;
+    dlgAbout.DoModal();
+    return;
+  }
+  CDialog::OnSysCommand(nID, lParam);
+}
+
+void CSocketTestDlg::OnPaint()
+{
+  if (!IsIconic()) {
+    CDialog::OnPaint();
+    return;
+  }
+  CPaintDC dc(this);
+  SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
+  const int cxIcon = GetSystemMetrics(SM_CXICON);
+  const int cyIcon = GetSystemMetrics(SM_CYICON);
+  RECT rect;
+  GetClientRect(&rect);
+  const int x = (rect.right - rect.left - cxIcon + 1) / 2;
+  const int y = (rect.bottom - rect.top - cyIcon + 1) / 2;
+  dc.DrawIcon(x, y, m_hIcon);
+}
+
+HICON CSocketTestDlg::OnQueryDragIcon()
+{
+  return m_hIcon;
+}

@@ -1,0 +1,197 @@
+// Opening and closing the channel, and the names of socket errors.
+#include "dialog/SocketTestDlg.h"
+
+#include "platform/cwinapp.h"
+
+#include <cstring>
+
+using namespace ws;
+
+const SocketErrorName g_socketErrorNames[48] = {
+    {10000, "WSABASEERR"},         {10004, "WSAEINTR"},           {10009, "WSAEBADF"},
+    {10013, "WSAEACCES"},          {10014, "WSAEFAULT"},          {10022, "WSAEINVAL"},
+    {10024, "WSAEMFILE"},          {10035, "WSAEWOULDBLOCK"},     {10036, "WSAEINPROGRESS"},
+    {10037, "WSAEALREADY"},        {10038, "WSAENOTSOCK"},        {10039, "WSAEDESTADDRREQ"},
+    {10040, "WSAEMSGSIZE"},        {10041, "WSAEPROTOTYPE"},      {10042, "WSAENOPROTOOPT"},
+    {10043, "WSAEPROTONOSUPPORT"}, {10044, "WSAESOCKTNOSUPPORT"}, {10045, "WSAEOPNOTSUPP"},
+    {10046, "WSAEPFNOSUPPORT"},    {10047, "WSAEAFNOSUPPORT"},    {10048, "WSAEADDRINUSE"},
+    {10049, "WSAEADDRNOTAVAIL"},   {10050, "WSAENETDOWN"},        {10051, "WSAENETUNREACH"},
+    {10052, "WSAENETRESET"},       {10053, "WSAECONNABORTED"},    {10054, "WSAECONNRESET"},
+    {10055, "WSAENOBUFS"},         {10056, "WSAEISCONN"},         {10057, "WSAENOTCONN"},
+    {10058, "WSAESHUTDOWN"},       {10059, "WSAETOOMANYREFS"},    {10060, "WSAETIMEDOUT"},
+    {10061, "WSAECONNREFUSED"},    {10062, "WSAELOOP"},           {10063, "WSAENAMETOOLONG"},
+    {10064, "WSAEHOSTDOWN"},       {10065, "WSAEHOSTUNREACH"},    {10066, "WSAENOTEMPTY"},
+    {10067, "WSAEPROCLIM"},        {10068, "WSAEUSERS"},          {10069, "WSAEDQUOT"},
+    {10070, "WSAESTALE"},          {10071, "WSAEREMOTE"},         {10091, "WSASYSNOTREADY"},
+    {10092, "WSAVERNOTSUPPORTED"}, {10093, "WSANOTINITIALISED"},  {10101, "WSAEDISCON"},
+};
+
+namespace {
+constexpr const char* kSection = "ClientParams";
+// Shown in place of a name for a code the table does not list.
+constexpr const char* kUnknownErrorName = "未知错误";
+
+bool IsMulticastGroup(DWORD dwHostOrderIP)
+{
+  return (dwHostOrderIP >> 28) == 0xE;
+}
+
+sockaddr_in MakeAddress(DWORD dwHostOrderIP, int nPort)
+{
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_port = htons(static_cast<WORD>(nPort & 0xFFFF));
+  addr.sin_addr.s_addr = htonl(dwHostOrderIP);
+  return addr;
+}
+
+ip_mreq MakeGroupRequest(DWORD dwHostOrderIP)
+{
+  ip_mreq req{};
+  req.imr_multiaddr.s_addr = htonl(dwHostOrderIP);
+  req.imr_interface.s_addr = htonl(INADDR_ANY);
+  return req;
+}
+}  // namespace
+
+const char* GetSocketErrorName(int nCode)
+{
+  for (const SocketErrorName& row : g_socketErrorNames) {
+    if (row.nCode == nCode)
+      return row.szName;
+  }
+  return nullptr;
+}
+
+void CSocketTestDlg::ReportSocketError(const char* pszFormat)
+{
+  const int nCode = WSAGetLastError();
+  const char* pszName = GetSocketErrorName(nCode);
+  CString strMessage;
+  strMessage.Format(pszFormat, nCode, pszName ? pszName : kUnknownErrorName);
+  AfxMessageBox(strMessage);
+}
+
+void CSocketTestDlg::ReleaseSocket()
+{
+  closesocket(m_socket);
+  m_socket = INVALID_SOCKET;
+  WSACleanup();
+}
+
+void CSocketTestDlg::RestoreSettingsControls()
+{
+  GetDlgItem(IDC_DEST_IP)->EnableWindow(TRUE);
+  GetDlgItem(IDC_DEST_PORT)->EnableWindow(TRUE);
+  EnableIfChecked(IDC_LOCAL_PORT, IDC_USE_LOCAL_PORT);
+  GetDlgItem(IDC_USE_LOCAL_PORT)->EnableWindow(TRUE);
+  GetDlgItem(IDC_MODE)->EnableWindow(TRUE);
+  GetDlgItem(IDC_SEND)->EnableWindow(FALSE);
+}
+
+void CSocketTestDlg::OnConnect()
+{
+  const int nMode = GetMode();
+  CString strCaption;
+  GetDlgItem(IDC_CONNECT)->GetWindowText(strCaption);
+  m_ctlDestIP.SendMessage(IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&m_dwDestIP));
+
+  if (strCaption == "创 建" || strCaption == "连 接") {
+    UpdateData(TRUE);
+    if (m_ctlDestIP.SendMessage(IPM_ISBLANK) || m_dwDestIP == 0) {
+      AfxMessageBox("请输入正确的目标地址.");
+      return;
+    }
+    WSADATA wsaData{};
+    if (WSAStartup(0x0202, &wsaData) != 0) {
+      AfxMessageBox("Windows Sockets 库初始化失败.\n");
+      return;
+    }
+    if (LOBYTE(wsaData.wVersion) != 2 || HIBYTE(wsaData.wVersion) != LOBYTE(wsaData.wVersion)) {
+      WSACleanup();
+      return;
+    }
+    m_socket = nMode == MODE_TCP ? socket(AF_INET, SOCK_STREAM, IPPROTO_TCP) : socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    if (m_socket == INVALID_SOCKET) {
+      AfxMessageBox("创建socket失败.\n");
+      WSACleanup();
+      return;
+    }
+    m_addrDest = MakeAddress(m_dwDestIP, m_nDestPort);
+    m_addrLocal = MakeAddress(INADDR_ANY, IsChecked(IDC_USE_LOCAL_PORT) ? m_nLocalPort : 0);
+
+    if (bind(m_socket, reinterpret_cast<const sockaddr*>(&m_addrLocal), sizeof m_addrLocal) == SOCKET_ERROR) {
+      ReportSocketError("绑定本地端口失败[%d]:%s.\n");
+      ReleaseSocket();
+      return;
+    }
+    if (nMode == MODE_TCP) {
+      if (connect(m_socket, reinterpret_cast<const sockaddr*>(&m_addrDest), sizeof m_addrDest) == SOCKET_ERROR) {
+        ReportSocketError("连接服务器失败[%d]:%s.\n");
+        ReleaseSocket();
+        return;
+      }
+    } else if (nMode == MODE_MULTICAST && IsMulticastGroup(m_dwDestIP)) {
+      const int nLoop = 1;
+      const int nTTL = 6;
+      const ip_mreq mreq = MakeGroupRequest(m_dwDestIP);
+      struct Option {
+        int nName;
+        const void* pValue;
+        int nLength;
+        const char* pszFormat;
+      };
+      const Option options[] = {
+          {IP_MULTICAST_LOOP, &nLoop, 4, "设置socket的IP_MULTICAST_LOOP属性出错[%d]:%s.\n"},
+          {IP_MULTICAST_TTL, &nTTL, 4, "设置socket的IP_MULTICAST_TTL属性出错[%d]:%s.\n"},
+          {IP_ADD_MEMBERSHIP, &mreq, 8, "加入组播组出错[%d]:%s.\n"},
+      };
+      for (const Option& o : options) {
+        if (setsockopt(m_socket, IPPROTO_IP, o.nName, static_cast<const char*>(o.pValue), o.nLength) == SOCKET_ERROR) {
+          ReportSocketError(o.pszFormat);
+          ReleaseSocket();
+          return;
+        }
+      }
+    }
+    const int nTimeout = 1000;
+    setsockopt(m_socket, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&nTimeout), 4);
+    if (WSAAsyncSelect(m_socket, GetSafeHwnd(), WM_SOCKET_NOTIFY, FD_READ | FD_CLOSE) == SOCKET_ERROR) {
+      ReportSocketError("WSAAsyncSelect出错[%d]:%s.\n");
+      ReleaseSocket();
+      return;
+    }
+    CWinApp* pApp = AfxGetApp();
+    pApp->WriteProfileInt(kSection, "LastDestPort", m_nDestPort);
+    pApp->WriteProfileInt(kSection, "LastLocalPort", m_nLocalPort);
+    pApp->WriteProfileInt(kSection, "LastType", nMode);
+    pApp->WriteProfileInt(kSection, "LastdwIPADDRESS", static_cast<int>(m_dwDestIP));
+
+    for (int nID : {IDC_DEST_IP, IDC_DEST_PORT, IDC_LOCAL_PORT, IDC_USE_LOCAL_PORT, IDC_MODE})
+      GetDlgItem(nID)->EnableWindow(FALSE);
+    GetDlgItem(IDC_SEND)->EnableWindow(TRUE);
+    GetDlgItem(IDC_CONNECT)->SetWindowText(nMode == MODE_TCP ? "断开连接" : "关 闭");
+    return;
+  }
+
+  if (nMode == MODE_MULTICAST && IsMulticastGroup(m_dwDestIP)) {
+    const ip_mreq mreq = MakeGroupRequest(m_dwDestIP);
+    if (setsockopt(m_socket, IPPROTO_IP, IP_DROP_MEMBERSHIP, reinterpret_cast<const char*>(&mreq), 8) == SOCKET_ERROR)
+      ReportSocketError("退出组播组出错[%d]:%s.\n");
+    shutdown(m_socket, SD_BOTH);
+  }
+  ReleaseSocket();
+  SetClosedCaption(nMode);
+  RestoreSettingsControls();
+}
+
+LRESULT CSocketTestDlg::OnSocketClosed(WPARAM, LPARAM)
+{
+  // A close that arrives after the channel has gone has nothing left to release.
+  if (m_socket == INVALID_SOCKET)
+    return 0;
+  ReleaseSocket();
+  GetDlgItem(IDC_CONNECT)->SetWindowText("连 接");
+  RestoreSettingsControls();
+  return 0;
+}

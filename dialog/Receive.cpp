@@ -1,0 +1,88 @@
+// Receiving: socket notifications, the receive buffer and its display.
+#include "dialog/SocketTestDlg.h"
+
+#include "codec/hexcodec.h"
+#include "platform/winapi.h"
+
+#include <cstring>
+
+using namespace ws;
+
+LRESULT CSocketTestDlg::OnSocketNotify(WPARAM wParam, LPARAM lParam)
+{
+  // Notifications posted for a channel that has since closed are stale.
+  if (m_socket == INVALID_SOCKET || wParam != m_socket)
+    return 0;
+  switch (WSAGETSELECTEVENT(lParam)) {
+  case FD_READ:
+    OnSocketReceive(wParam, lParam);
+    break;
+  case FD_CLOSE:
+    OnSocketClosed(wParam, lParam);
+    break;
+  default:
+    break;
+  }
+  return 0;
+}
+
+// Keeps the newest RECV_BUFFER_SIZE bytes in arrival order; older bytes give way.
+void CSocketTestDlg::AppendReceived(const BYTE* pData, int nLen)
+{
+  if (nLen >= RECV_BUFFER_SIZE) {
+    std::memcpy(m_recvBuf, pData + (nLen - RECV_BUFFER_SIZE), RECV_BUFFER_SIZE);
+    m_nRecvLen = RECV_BUFFER_SIZE;
+    return;
+  }
+  const int nOverflow = m_nRecvLen + nLen - RECV_BUFFER_SIZE;
+  if (nOverflow > 0) {
+    std::memmove(m_recvBuf, m_recvBuf + nOverflow, static_cast<std::size_t>(m_nRecvLen - nOverflow));
+    m_nRecvLen -= nOverflow;
+  }
+  std::memcpy(m_recvBuf + m_nRecvLen, pData, static_cast<std::size_t>(nLen));
+  m_nRecvLen += nLen;
+}
+
+void CSocketTestDlg::RedrawReceiveDisplay()
+{
+  const CString strText = RenderReceiveBuffer(m_recvBuf, m_nRecvLen, IsChecked(IDC_HEX_RECV));
+  CWnd* pDisplay = GetDlgItem(IDC_RECV_TEXT);
+  pDisplay->SetWindowText(strText);
+  const LRESULT nLines = pDisplay->SendMessage(EM_GETLINECOUNT);
+  pDisplay->SendMessage(EM_LINESCROLL, 0, nLines);
+}
+
+LRESULT CSocketTestDlg::OnSocketReceive(WPARAM, LPARAM)
+{
+  BYTE readBuf[READ_BUFFER_SIZE];
+  std::memset(readBuf, 0, sizeof readBuf);
+  sockaddr_in addrFrom{};
+  int nFromLen = sizeof addrFrom;
+  const int nMode = GetMode();
+  char* pRead = reinterpret_cast<char*>(readBuf);
+  const int nRead = nMode == MODE_TCP
+                        ? recv(m_socket, pRead, sizeof readBuf, 0)
+                        : recvfrom(m_socket, pRead, sizeof readBuf, 0, reinterpret_cast<sockaddr*>(&addrFrom), &nFromLen);
+  if (nRead <= 0)
+    return 0;
+  AppendReceived(readBuf, nRead);
+  m_nRecvBytes = WrappingAdd(m_nRecvBytes, nRead);
+  RedrawReceiveDisplay();
+  CString strCount;
+  strCount.Format("%d", m_nRecvBytes);
+  GetDlgItem(IDC_RECV_COUNT)->SetWindowText(strCount);
+  PlaySound(MAKEINTRESOURCE(IDR_WAVE_RECEIVE), AfxGetResourceHandle(), SND_RESOURCE | SND_ASYNC);
+  return 0;
+}
+
+void CSocketTestDlg::OnHexRecv()
+{
+  RedrawReceiveDisplay();
+}
+
+void CSocketTestDlg::OnClearRecv()
+{
+  m_nRecvLen = 0;
+  std::memset(m_recvBuf, 0, sizeof m_recvBuf);
+  GetDlgItem(IDC_RECV_TEXT)->SetWindowText("");
+}

@@ -1,0 +1,103 @@
+// Channel state, data exchange, message map and the small handlers.
+#include "dialog/SocketTestDlg.h"
+
+#include "platform/cwinapp.h"
+#include "platform/ddx.h"
+
+using namespace ws;
+
+namespace {
+constexpr const char* kCaptionConnect = "连 接";
+constexpr const char* kCaptionCreate = "创 建";
+}  // namespace
+
+CSocketTestDlg::CSocketTestDlg(CWnd* pParent)
+    : CDialog(CSocketTestDlg::IDD, pParent),
+      m_strSend(""),
+      m_bHexRecv(FALSE),
+      m_bHexSend(FALSE),
+      m_nLocalPort(0),
+      m_nDestPort(0),
+      m_nSentBytes(0),
+      m_nRecvBytes(0),
+      m_hIcon(AfxGetApp() ? AfxGetApp()->LoadIcon(IDR_MAINFRAME) : nullptr),
+      m_socket(INVALID_SOCKET)
+{
+}
+
+CSocketTestDlg::~CSocketTestDlg()
+{
+  if (m_socket == INVALID_SOCKET)
+    return;
+  closesocket(m_socket);
+  m_socket = INVALID_SOCKET;
+  WSACleanup();
+}
+
+void CSocketTestDlg::DoDataExchange(CDataExchange* pDX)
+{
+  CDialog::DoDataExchange(pDX);
+  DDX_Control(pDX, IDC_DEST_IP, m_ctlDestIP);
+  DDX_Text(pDX, IDC_SEND_TEXT, m_strSend);
+  DDX_Check(pDX, IDC_HEX_RECV, m_bHexRecv);
+  DDX_Check(pDX, IDC_HEX_SEND, m_bHexSend);
+  DDX_Text(pDX, IDC_LOCAL_PORT, m_nLocalPort);
+  DDX_Text(pDX, IDC_DEST_PORT, m_nDestPort);
+  DDX_Text(pDX, IDC_SENT_COUNT, m_nSentBytes);
+  DDX_Text(pDX, IDC_RECV_COUNT, m_nRecvBytes);
+}
+
+BEGIN_MESSAGE_MAP(CSocketTestDlg, CDialog)
+  ON_WM_SYSCOMMAND()
+  ON_WM_PAINT()
+  ON_WM_QUERYDRAGICON()
+  ON_BN_CLICKED(IDC_CONNECT, OnConnect)
+  ON_BN_CLICKED(IDC_CLEAR_SEND, OnClearSend)
+  ON_BN_CLICKED(IDC_CLEAR_RECV, OnClearRecv)
+  ON_BN_CLICKED(IDC_SEND, OnSend)
+  ON_BN_CLICKED(IDC_HEX_RECV, OnHexRecv)
+  ON_BN_CLICKED(IDC_CLEAR_COUNTS, OnClearCounts)
+  ON_BN_CLICKED(IDC_USE_LOCAL_PORT, OnUseLocalPort)
+  ON_CBN_SELCHANGE(IDC_MODE, OnSelchangeMode)
+  ON_MESSAGE(WM_SOCKET_RECEIVE, OnSocketReceive)
+  ON_MESSAGE(WM_SOCKET_CLOSED, OnSocketClosed)
+  ON_MESSAGE(WM_SOCKET_NOTIFY, OnSocketNotify)
+END_MESSAGE_MAP()
+
+int CSocketTestDlg::GetMode()
+{
+  return static_cast<int>(GetDlgItem(IDC_MODE)->SendMessage(CB_GETCURSEL));
+}
+
+BOOL CSocketTestDlg::IsChecked(int nID)
+{
+  return GetDlgItem(nID)->SendMessage(BM_GETCHECK) != 0;
+}
+
+void CSocketTestDlg::EnableIfChecked(int nIDCtrl, int nIDCheck)
+{
+  GetDlgItem(nIDCtrl)->EnableWindow(IsChecked(nIDCheck) ? TRUE : FALSE);
+}
+
+void CSocketTestDlg::SetClosedCaption(int nMode)
+{
+  GetDlgItem(IDC_CONNECT)->SetWindowText(nMode == MODE_TCP ? kCaptionConnect : kCaptionCreate);
+}
+
+void CSocketTestDlg::OnSelchangeMode()
+{
+  SetClosedCaption(GetMode());
+}
+
+void CSocketTestDlg::OnUseLocalPort()
+{
+  EnableIfChecked(IDC_LOCAL_PORT, IDC_USE_LOCAL_PORT);
+}
+
+void CSocketTestDlg::OnClearCounts()
+{
+  m_nSentBytes = 0;
+  m_nRecvBytes = 0;
+  GetDlgItem(IDC_RECV_COUNT)->SetWindowText("0");
+  GetDlgItem(IDC_SENT_COUNT)->SetWindowText("0");
+}

@@ -1,0 +1,95 @@
+// The main dialog: owner of the channel, its socket, counters and receive buffer.
+#pragma once
+
+#include "platform/cdialog.h"
+#include "platform/ipaddressctrl.h"
+#include "platform/winsock.h"
+#include "res/resource.h"
+
+#define WM_SOCKET_CLOSED (WM_USER + 102)
+#define WM_SOCKET_RECEIVE (WM_USER + 103)
+#define WM_SOCKET_NOTIFY (WM_USER + 105)
+
+enum { MODE_TCP = 0, MODE_UDP = 1, MODE_MULTICAST = 2 };
+
+inline constexpr int RECV_BUFFER_SIZE = 65536;
+inline constexpr int SEND_BUFFER_SIZE = 32768;
+// Large enough for any IPv4 datagram, so none is lost for want of room.
+inline constexpr int READ_BUFFER_SIZE = 65536;
+
+// Counters wrap past 2^31 - 1 as 32-bit integers do, without undefined behaviour.
+inline int WrappingAdd(int a, int b)
+{
+  return static_cast<int>(static_cast<unsigned>(a) + static_cast<unsigned>(b));
+}
+
+struct SocketErrorName {
+  int nCode;
+  char szName[32];
+};
+extern const SocketErrorName g_socketErrorNames[48];
+// The name of the first row with this code, or nullptr.
+const char* GetSocketErrorName(int nCode);
+
+class CSocketTestDlg : public CDialog {
+public:
+  explicit CSocketTestDlg(CWnd* pParent = nullptr);
+  ~CSocketTestDlg() override;
+
+  enum { IDD = IDD_SOCKETTEST_DIALOG };
+
+  CIPAddressCtrl m_ctlDestIP;
+  CString m_strSend;
+  BOOL m_bHexRecv;
+  BOOL m_bHexSend;
+  int m_nLocalPort;
+  int m_nDestPort;
+  int m_nSentBytes;
+  int m_nRecvBytes;
+
+  BOOL PreTranslateMessage(MSG* pMsg) override;
+
+protected:
+  void DoDataExchange(CDataExchange* pDX) override;
+  BOOL OnInitDialog() override;
+
+  HICON m_hIcon;
+  ws::SOCKET m_socket;
+  ws::sockaddr_in m_addrLocal{};
+  ws::sockaddr_in m_addrDest{};
+  int m_nRecvLen = 0;
+  BYTE m_byLastType = 0;
+  DWORD m_dwDestIP = 0;
+  BYTE m_recvBuf[RECV_BUFFER_SIZE] = {};
+  CString m_strTitle;
+
+  void OnSysCommand(UINT nID, LPARAM lParam);
+  void OnPaint();
+  HICON OnQueryDragIcon();
+  void OnConnect();
+  void OnClearSend();
+  void OnClearRecv();
+  void OnSend();
+  void OnHexRecv();
+  void OnClearCounts();
+  void OnUseLocalPort();
+  void OnSelchangeMode();
+  LRESULT OnSocketReceive(WPARAM wParam, LPARAM lParam);
+  LRESULT OnSocketClosed(WPARAM wParam, LPARAM lParam);
+  LRESULT OnSocketNotify(WPARAM wParam, LPARAM lParam);
+  DECLARE_MESSAGE_MAP()
+
+  void LoadVersionTitle();
+  void SetWorkingDirToModule();
+
+private:
+  int GetMode();
+  void EnableIfChecked(int nIDCtrl, int nIDCheck);
+  void SetClosedCaption(int nMode);
+  void RestoreSettingsControls();
+  void ReportSocketError(const char* pszFormat);
+  void ReleaseSocket();
+  void AppendReceived(const BYTE* pData, int nLen);
+  void RedrawReceiveDisplay();
+  BOOL IsChecked(int nID);
+};

@@ -1,0 +1,196 @@
+#include "platform/cwinapp.h"
+
+#include "platform/cwnd.h"
+#include "platform/qt_private.h"
+#include "platform/resources.h"
+#include "platform/winsock.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTimer>
+
+#include <charconv>
+#include <limits>
+#include <map>
+#include <memory>
+
+namespace {
+
+CWinApp* g_pApp = nullptr;
+COLORREF g_dialogBk = RGB(240, 240, 240);
+COLORREF g_dialogText = RGB(0, 0, 0);
+platform::MessageBoxHook g_messageBoxHook;
+
+QColor toQColor(COLORREF c)
+{
+  return {GetRValue(c), GetGValue(c), GetBValue(c)};
+}
+
+QString defaultProfilePath()
+{
+  const QString dir = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+  return QDir(dir.isEmpty() ? QDir::homePath() : dir).filePath(QStringLiteral("lanspry.ini"));
+}
+
+// Leading optional sign and decimal digits, as the Windows profile reader takes them; anything
+// else reads as 0, and values beyond 32 bits are held at the nearest limit.
+int parseProfileInt(const QString& text)
+{
+  const QByteArray bytes = text.trimmed().toLatin1();
+  const char* first = bytes.constData();
+  const char* last = first + bytes.size();
+  if (first != last && *first == '+')
+    ++first;
+  long long value = 0;
+  const auto [end, ec] = std::from_chars(first, last, value);
+  if (ec == std::errc::result_out_of_range)
+    return first != last && *first == '-' ? std::numeric_limits<int>::min() : std::numeric_limits<int>::max();
+  if (ec != std::errc() || end == first)
+    return 0;
+  return static_cast<int>(std::clamp<long long>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+}  // namespace
+
+CWinApp::CWinApp(LPCTSTR lpszAppName) : m_pszAppName(lpszAppName ? lpszAppName : "Lanspry")
+{
+  if (!g_pApp)
+    g_pApp = this;
+}
+
+CWinApp::~CWinApp()
+{
+  if (g_pApp == this)
+    g_pApp = nullptr;
+}
+
+BOOL CWinApp::InitInstance()
+{
+  return TRUE;
+}
+
+int CWinApp::ExitInstance()
+{
+  return 0;
+}
+
+UINT CWinApp::GetProfileInt(LPCTSTR lpszSection, LPCTSTR lpszEntry, int nDefault)
+{
+  const QString path = m_strProfileName.empty() ? defaultProfilePath() : QString::fromStdString(m_strProfileName);
+  QSettings settings(path, QSettings::IniFormat);
+  const QString key = platform::fromCodePage(lpszSection) + u'/' + platform::fromCodePage(lpszEntry);
+  const QVariant value = settings.value(key);
+  if (!value.isValid())
+    return static_cast<UINT>(nDefault);
+  // A value holding commas comes back as a list; it is no number.
+  if (value.typeId() == QMetaType::QStringList)
+    return 0;
+  return static_cast<UINT>(parseProfileInt(value.toString()));
+}
+
+BOOL CWinApp::WriteProfileInt(LPCTSTR lpszSection, LPCTSTR lpszEntry, int nValue)
+{
+  const QString path = m_strProfileName.empty() ? defaultProfilePath() : QString::fromStdString(m_strProfileName);
+  QDir().mkpath(QFileInfo(path).absolutePath());
+  // QSettings merges with what is on disk, writes a new file and renames it, under a lock file.
+  QSettings settings(path, QSettings::IniFormat);
+  settings.setValue(platform::fromCodePage(lpszSection) + u'/' + platform::fromCodePage(lpszEntry), QString::number(nValue));
+  settings.sync();
+  return settings.status() == QSettings::NoError;
+}
+
+void CWinApp::SetDialogBkColor(COLORREF clrCtlBk, COLORREF clrCtlText)
+{
+  g_dialogBk = clrCtlBk;
+  g_dialogText = clrCtlText;
+}
+
+HICON CWinApp::LoadIcon(UINT nIDResource) const
+{
+  static std::map<UINT, std::unique_ptr<HICON__>> cache;
+  auto& slot = cache[nIDResource];
+  if (slot)
+    return slot.get();
+  const BinaryResource* r = AfxFindBinaryResource("ICON", nIDResource);
+  if (!r)
+    return nullptr;
+  QIcon icon(QString::fromUtf8(r->path));
+  if (icon.isNull())
+    return nullptr;
+  slot = std::make_unique<HICON__>(HICON__{icon});
+  return slot.get();
+}
+
+CWinApp* AfxGetApp()
+{
+  return g_pApp;
+}
+
+CWnd* AfxGetMainWnd()
+{
+  return g_pApp ? g_pApp->m_pMainWnd : nullptr;
+}
+
+void AfxEnableControlContainer() {}
+
+BOOL AfxSocketInit(void* lpwsaData)
+{
+  ws::WSADATA data{};
+  auto* out = lpwsaData ? static_cast<ws::WSADATA*>(lpwsaData) : &data;
+  if (ws::WSAStartup(MAKEWORD(1, 1), out) != 0)
+    return FALSE;
+  // Released when the program ends, as the framework does at exit.
+  struct Release {
+    ~Release() { ws::WSACleanup(); }
+  };
+  static Release release;
+  return TRUE;
+}
+
+int AfxMessageBox(LPCTSTR lpszText, UINT, UINT)
+{
+  QWidget* parent = QApplication::activeModalWidget();
+  if (!parent && AfxGetMainWnd())
+    parent = AfxGetMainWnd()->widget();
+  const QString caption = AfxGetApp() ? platform::fromCodePage(AfxGetApp()->m_pszAppName) : QString();
+  QMessageBox box(QMessageBox::Warning, caption, platform::fromCodePage(lpszText), QMessageBox::Ok, parent);
+  box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+  QPalette pal = box.palette();
+  pal.setColor(QPalette::Window, toQColor(g_dialogBk));
+  pal.setColor(QPalette::WindowText, toQColor(g_dialogText));
+  box.setPalette(pal);
+  if (g_messageBoxHook) {
+    const CString text(lpszText);
+    QTimer::singleShot(0, &box, [&box, text] {
+      g_messageBoxHook(text);
+      box.done(QMessageBox::Ok);
+    });
+  }
+  box.exec();
+  return IDOK;
+}
+
+int AfxMessageBox(UINT nIDPrompt, UINT nType, UINT nIDHelp)
+{
+  const char* text = AfxFindString(nIDPrompt);
+  return AfxMessageBox(text ? text : "", nType, nIDHelp);
+}
+
+void platform::SetMessageBoxHook(MessageBoxHook hook)
+{
+  g_messageBoxHook = std::move(hook);
+}
+
+COLORREF platform::DialogBkColor()
+{
+  return g_dialogBk;
+}
+
+COLORREF platform::DialogTextColor()
+{
+  return g_dialogText;
+}

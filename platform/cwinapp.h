@@ -1,0 +1,56 @@
+// CWinApp: the one application object, home of the profile store, the dialog colours and the
+// message boxes; main() in this folder starts Qt and calls InitInstance.
+#pragma once
+
+#include "platform/cmdtarget.h"
+#include "platform/cstring.h"
+#include "platform/windef.h"
+
+#include <functional>
+#include <string>
+
+class CWnd;
+
+class CWinApp : public CCmdTarget {
+public:
+  explicit CWinApp(LPCTSTR lpszAppName = nullptr);
+  ~CWinApp() override;
+
+  virtual BOOL InitInstance();
+  virtual int ExitInstance();
+
+  UINT GetProfileInt(LPCTSTR lpszSection, LPCTSTR lpszEntry, int nDefault);
+  BOOL WriteProfileInt(LPCTSTR lpszSection, LPCTSTR lpszEntry, int nValue);
+  void SetDialogBkColor(COLORREF clrCtlBk = RGB(192, 192, 192), COLORREF clrCtlText = RGB(0, 0, 0));
+  BOOL Enable3dControls() { return TRUE; }  // controls are drawn by the style; nothing to switch on
+  HICON LoadIcon(UINT nIDResource) const;
+  void OnHelp() {}
+
+  CWnd* m_pMainWnd = nullptr;
+  LPCTSTR m_pszAppName;
+  // The settings file; by default lanspry.ini in the user's configuration folder.
+  std::string m_strProfileName;
+};
+
+CWinApp* AfxGetApp();
+CWnd* AfxGetMainWnd();
+void AfxEnableControlContainer();
+// Starts the program's own socket support; released when the program ends.
+BOOL AfxSocketInit(void* lpwsaData = nullptr);
+
+inline constexpr UINT MB_OK = 0x0;
+int AfxMessageBox(LPCTSTR lpszText, UINT nType = MB_OK, UINT nIDHelp = 0);
+int AfxMessageBox(UINT nIDPrompt, UINT nType = MB_OK, UINT nIDHelp = static_cast<UINT>(-1));
+
+// The framework's own prompt for an int edit that holds no integer.
+inline constexpr const char* AFX_PROMPT_PARSE_INT = "请输入一个整数。";
+
+namespace platform {
+// Tests answer message boxes through this hook: it runs inside the box's modal loop, with the
+// box's text, and the box closes with OK when it returns. An empty hook restores real boxes.
+using MessageBoxHook = std::function<void(const CString& text)>;
+void SetMessageBoxHook(MessageBoxHook hook);
+// Colours set by SetDialogBkColor, applied to every dialog and message box.
+COLORREF DialogBkColor();
+COLORREF DialogTextColor();
+}  // namespace platform

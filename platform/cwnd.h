@@ -1,0 +1,65 @@
+// CWnd: a window or control reached by the program through messages and the framework's members;
+// the widget behind it and its painting are left to the Qt side of this folder.
+#pragma once
+
+#include "platform/cmdtarget.h"
+#include "platform/cstring.h"
+#include "platform/windef.h"
+
+#include <memory>
+
+class QWidget;
+class CMenu;
+
+class CWnd : public CCmdTarget {
+public:
+  CWnd();
+  ~CWnd() override;
+
+  HWND GetSafeHwnd() const { return m_pWidget ? const_cast<CWnd*>(this) : nullptr; }
+  int GetDlgCtrlID() const { return m_nID; }
+  virtual CWnd* GetDlgItem(int nID) const;
+
+  LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+  BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+
+  void SetWindowText(LPCTSTR lpszString);
+  void GetWindowText(CString& rString) const;
+  BOOL EnableWindow(BOOL bEnable = TRUE);
+  BOOL IsWindowEnabled() const;
+  BOOL IsWindowVisible() const;
+  CWnd* SetFocus();
+  static CWnd* GetFocus();
+  CMenu* GetSystemMenu(BOOL bRevert);
+  HICON SetIcon(HICON hIcon, BOOL bBigIcon);
+  HICON GetIcon(BOOL bBigIcon) const;
+  BOOL IsIconic() const;
+  void GetClientRect(LPRECT lpRect) const;
+  BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
+
+  virtual BOOL PreTranslateMessage(MSG* pMsg);
+  virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+
+  // The widget behind this window, for the Qt side of the platform; nullptr before creation.
+  QWidget* widget() const { return m_pWidget; }
+  void attach(QWidget* pWidget, int nID);
+  static CWnd* fromWidget(const QWidget* pWidget);
+
+protected:
+  virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Default();
+  void OnSysCommand(UINT nID, LPARAM lParam);
+  void OnPaint();
+
+  QWidget* m_pWidget = nullptr;
+  int m_nID = 0;
+
+private:
+  MSG m_currentMsg;
+  std::unique_ptr<CMenu> m_pSysMenu;
+  HICON m_hIconBig = nullptr;
+  HICON m_hIconSmall = nullptr;
+};
+
+// Virtual-key state as of the keyboard message being handled: the high byte is 0xFF while down.
+SHORT GetKeyState(int nVirtKey);

@@ -1,0 +1,69 @@
+// Qt-side pieces shared inside this folder: widget classes behind the Windows names, the posted
+// message event, code-page conversion. Never included outside platform/.
+#pragma once
+
+#include "platform/cwnd.h"
+#include "platform/windef.h"
+
+#include <QEvent>
+#include <QIcon>
+#include <QString>
+#include <QWidget>
+
+class CDialog;
+class QPainter;
+
+struct HICON__ {
+  QIcon icon;
+};
+
+namespace platform {
+
+inline QString fromCodePage(const char* psz) { return QString::fromUtf8(psz ? psz : ""); }
+inline QByteArray toCodePage(const QString& s) { return s.toUtf8(); }
+
+// A message posted with PostMessage, delivered to the window's WindowProc by the event loop.
+class PostedMessageEvent : public QEvent {
+public:
+  PostedMessageEvent(UINT message, WPARAM wParam, LPARAM lParam)
+      : QEvent(type()), m_message(message), m_wParam(wParam), m_lParam(lParam) {}
+  static QEvent::Type type();
+  UINT m_message;
+  WPARAM m_wParam;
+  LPARAM m_lParam;
+};
+
+// The top-level window of a CDialog.
+class DialogWidget : public QWidget {
+public:
+  DialogWidget(CDialog* pOwner, QWidget* parent, Qt::WindowFlags flags);
+  CDialog* owner() const { return m_pOwner; }
+  bool moveFocus(bool next) { return focusNextPrevChild(next); }
+  QPainter* currentPainter() const { return m_pPainter; }
+
+protected:
+  bool event(QEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
+  void paintEvent(QPaintEvent* e) override;
+  void contextMenuEvent(QContextMenuEvent* e) override;
+
+private:
+  CDialog* m_pOwner;
+  QPainter* m_pPainter = nullptr;
+};
+
+// Messages and texts of child controls, by the kind of widget behind them.
+LRESULT ControlWindowProc(QWidget* w, UINT message, WPARAM wParam, LPARAM lParam);
+void SetControlText(QWidget* w, const QString& text);
+QString ControlText(const QWidget* w);
+
+// Creates the widget for one template item; nullptr for a window class we do not know.
+QWidget* CreateControl(QWidget* parent, const char* windowClass, DWORD style, const QString& text);
+
+// The dialog that owns a widget's top-level window, or nullptr.
+CDialog* DialogOf(const QWidget* w);
+
+void InstallKeyboardRouter();
+void SetKeyStateModifiers(Qt::KeyboardModifiers modifiers, bool active);
+
+}  // namespace platform

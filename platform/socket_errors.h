@@ -1,0 +1,6 @@
+// The one table from errno values to Windows Sockets error codes; naming the codes is the program's.
+#pragma once
+
+namespace platform {
+int WinsockErrorFromErrno(int error);
+}

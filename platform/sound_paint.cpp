@@ -1,0 +1,71 @@
+// The receive cue and the minimised window's icon drawing.
+#include "platform/qt_private.h"
+#include "platform/resources.h"
+#include "platform/winapi.h"
+
+#include <QPainter>
+#include <QSoundEffect>
+#include <QUrl>
+
+#include <map>
+#include <memory>
+
+namespace {
+int g_playedSounds = 0;
+
+QSoundEffect* effectFor(UINT id)
+{
+  static std::map<UINT, std::unique_ptr<QSoundEffect>> effects;
+  auto& slot = effects[id];
+  if (slot)
+    return slot.get();
+  const BinaryResource* r = AfxFindBinaryResource("WAVE", id);
+  if (!r)
+    return nullptr;
+  slot = std::make_unique<QSoundEffect>();
+  slot->setSource(QUrl(QStringLiteral("qrc") + QString::fromUtf8(r->path)));
+  return slot.get();
+}
+}  // namespace
+
+int platform::PlayedSoundCount()
+{
+  return g_playedSounds;
+}
+
+// Plays a WAVE resource without waiting; a cue still playing is cut off by the new one. Without
+// an audio device the effect stays silent.
+BOOL PlaySound(LPCTSTR pszSound, HINSTANCE, DWORD fdwSound)
+{
+  if ((fdwSound & SND_RESOURCE) != SND_RESOURCE)
+    return FALSE;
+  QSoundEffect* effect = effectFor(static_cast<UINT>(reinterpret_cast<std::uintptr_t>(pszSound)));
+  if (!effect)
+    return FALSE;
+  ++g_playedSounds;
+  effect->stop();
+  effect->play();
+  return TRUE;
+}
+
+int GetSystemMetrics(int nIndex)
+{
+  return nIndex == SM_CXICON || nIndex == SM_CYICON ? 32 : 0;
+}
+
+CPaintDC::CPaintDC(CWnd* pWnd)
+{
+  auto* w = pWnd ? dynamic_cast<platform::DialogWidget*>(pWnd->widget()) : nullptr;
+  m_hDC = w ? w->currentPainter() : nullptr;
+}
+
+CPaintDC::~CPaintDC() = default;
+
+BOOL CPaintDC::DrawIcon(int x, int y, HICON hIcon)
+{
+  auto* painter = static_cast<QPainter*>(m_hDC);
+  if (!painter || !hIcon)
+    return FALSE;
+  painter->drawPixmap(x, y, hIcon->icon.pixmap(GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)));
+  return TRUE;
+}

@@ -1,0 +1,81 @@
+#include "res/resources.h"
+
+#include "res/resource.h"
+
+namespace {
+
+constexpr DWORD kLabel = SS_LEFT | WS_GROUP | SS_CENTERIMAGE;
+constexpr DWORD kFlatGroup = BS_GROUPBOX | BS_FLAT;
+constexpr DWORD kPortEdit = WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL;
+
+// Template order is tab order.
+constexpr DialogItemTemplate kMainDialogItems[] = {
+    {IDC_CONNECT, "Button", "创 建", BS_PUSHBUTTON | WS_TABSTOP, 24, 144, 47, 15},
+    {IDC_STATIC, "Button", "连接参数", kFlatGroup, 8, 3, 84, 160},
+    {IDC_STATIC, "Static", "目标IP:", kLabel, 13, 15, 28, 8},
+    {IDC_STATIC, "Static", "目标端口:", kLabel, 13, 47, 36, 8},
+    {IDC_DEST_PORT, "Edit", "", kPortEdit, 13, 57, 73, 13},
+    {IDC_LOCAL_PORT, "Edit", "", kPortEdit, 13, 90, 73, 14},
+    {IDC_STATIC, "Button", "发送", kFlatGroup, 101, 3, 223, 140},
+    {IDC_SEND_TEXT, "Edit", "", WS_BORDER | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE, 106, 16, 209, 104},
+    {IDC_HEX_SEND, "Button", "16进制发送", BS_AUTOCHECKBOX | WS_TABSTOP, 108, 127, 56, 11},
+    {IDC_SEND, "Button", "发 送", BS_PUSHBUTTON | WS_TABSTOP | WS_DISABLED, 270, 125, 46, 14},
+    {IDC_STATIC, "Button", "接收", kFlatGroup, 101, 153, 223, 122},
+    {IDC_RECV_TEXT, "Edit", "", WS_BORDER | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY, 107, 168, 208, 86},
+    {IDC_HEX_RECV, "Button", "16进制接收", BS_AUTOCHECKBOX | WS_TABSTOP, 107, 260, 56, 11},
+    {IDC_CLEAR_SEND, "Button", "清 空", BS_PUSHBUTTON | WS_TABSTOP, 188, 125, 46, 14},
+    {IDC_CLEAR_RECV, "Button", "清 空", BS_PUSHBUTTON | WS_TABSTOP, 270, 258, 46, 14},
+    {IDC_STATIC, "Button", "计数", kFlatGroup, 8, 171, 84, 104},
+    {IDC_STATIC, "Static", "发送:", kLabel, 17, 185, 19, 8},
+    {IDC_SENT_COUNT, "Edit", "", kPortEdit, 17, 195, 47, 12},
+    {IDC_STATIC, "Static", "接收:", kLabel, 17, 219, 21, 8},
+    {IDC_RECV_COUNT, "Edit", "", kPortEdit, 17, 229, 47, 12},
+    {IDC_CLEAR_COUNTS, "Button", "清空计数", BS_PUSHBUTTON | WS_TABSTOP, 23, 250, 47, 16},
+    {IDC_STATIC, "Static", "字节", kLabel, 66, 197, 17, 8},
+    {IDC_STATIC, "Static", "字节", kLabel, 66, 232, 19, 8},
+    {IDC_USE_LOCAL_PORT, "Button", "指定本地端口:", BS_AUTOCHECKBOX | WS_TABSTOP, 13, 78, 66, 10},
+    {IDC_STATIC, "Static", "类型:", kLabel, 14, 113, 20, 8},
+    {IDC_MODE, "ComboBox", "", CBS_DROPDOWNLIST | CBS_SORT | WS_VSCROLL | WS_TABSTOP, 12, 123, 76, 56},
+    {IDC_DEST_IP, "SysIPAddress32", "IPAddress1", WS_TABSTOP, 14, 26, 72, 13},
+};
+
+constexpr DialogInitEntry kMainDialogInit[] = {
+    {IDC_MODE, CB_ADDSTRING, "TCP"},
+    {IDC_MODE, CB_ADDSTRING, "UDP"},
+    {IDC_MODE, CB_ADDSTRING, "UDP(组播模式)"},
+};
+
+constexpr DialogItemTemplate kAboutItems[] = {
+    {IDC_STATIC, "Static", "#128", SS_ICON, 11, 17, 20, 20},
+    {IDC_STATIC, "Static", "Quorvin 1.0 版", SS_LEFT | WS_GROUP | SS_NOPREFIX, 40, 10, 119, 8},
+    {IDC_STATIC, "Static", "Lanspry: TCP/UDP/组播 网络测试工具", SS_LEFT | WS_GROUP, 40, 25, 119, 8},
+    {IDOK, "Button", "确定", BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 178, 7, 50, 14},
+};
+
+constexpr DialogTemplate kDialogs[] = {
+    {IDD_ABOUTBOX, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, 0, 235, 55, "关于 Quorvin", 9,
+     "宋体", kAboutItems, {}},
+    {IDD_SOCKETTEST_DIALOG,
+     WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME | DS_SETFONT, WS_EX_APPWINDOW,
+     328, 277, "Quorvin", 9, "宋体", kMainDialogItems, kMainDialogInit},
+};
+
+constexpr StringResource kStrings[] = {
+    {IDS_ABOUTBOX, "关于 Quorvin(&A)..."},
+    {IDP_SOCKETS_INIT_FAILED, "Windows 通信端口初始化失败。"},
+};
+
+// Embedded by the build under these paths.
+constexpr BinaryResource kBinaries[] = {
+    {"ICON", IDR_MAINFRAME, ":/res/lanspry.ico"},
+    {"WAVE", IDR_WAVE_RECEIVE, ":/res/receive.wav"},
+};
+
+constexpr ResourceTable kResources{kDialogs, kStrings, kBinaries};
+
+}  // namespace
+
+const ResourceTable& LanspryResources()
+{
+  return kResources;
+}
