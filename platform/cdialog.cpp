@@ -159,13 +159,13 @@ BOOL CDialog::createIndirect()
     c->setEnabled(!(item.style & WS_DISABLED));
     if (qobject_cast<QGroupBox*>(c))
       groupBoxes.push_back(c);
+    // A control with a focus proxy (the address control) manages its own fields' policies.
+    if (!c->focusProxy())
+      c->setFocusPolicy((item.style & WS_TABSTOP) ? Qt::StrongFocus : Qt::NoFocus);
     if (item.style & WS_TABSTOP) {
-      c->setFocusPolicy(c->focusProxy() ? c->focusPolicy() : Qt::StrongFocus);
       if (previousTabStop)
         QWidget::setTabOrder(previousTabStop, c);
       previousTabStop = c;
-    } else if (!c->focusProxy()) {
-      c->setFocusPolicy(Qt::NoFocus);
     }
     if (isDefaultButton(item))
       d->defaultButtonId = item.id;

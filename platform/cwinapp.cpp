@@ -111,8 +111,9 @@ void CWinApp::SetDialogBkColor(COLORREF clrCtlBk, COLORREF clrCtlText)
 
 HICON CWinApp::LoadIcon(UINT nIDResource) const
 {
-  static std::map<UINT, std::unique_ptr<HICON__>> cache;
-  auto& slot = cache[nIDResource];
+  // Icons live as long as the program, as shared icons do on Windows.
+  static auto* cache = new std::map<UINT, std::unique_ptr<HICON__>>;
+  auto& slot = (*cache)[nIDResource];
   if (slot)
     return slot.get();
   const BinaryResource* r = AfxFindBinaryResource("ICON", nIDResource);
@@ -171,6 +172,9 @@ int AfxMessageBox(LPCTSTR lpszText, UINT, UINT)
     });
   }
   box.exec();
+  // As on Windows, the owner gets the activation back when the box goes.
+  if (parent)
+    parent->activateWindow();
   return IDOK;
 }
 

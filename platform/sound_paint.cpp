@@ -3,7 +3,9 @@
 #include "platform/resources.h"
 #include "platform/winapi.h"
 
+#include <QCoreApplication>
 #include <QPainter>
+#include <QPointer>
 #include <QSoundEffect>
 #include <QUrl>
 
@@ -13,18 +15,19 @@
 namespace {
 int g_playedSounds = 0;
 
+// Effects belong to the application object, so they go before Qt Multimedia does at exit.
 QSoundEffect* effectFor(UINT id)
 {
-  static std::map<UINT, std::unique_ptr<QSoundEffect>> effects;
-  auto& slot = effects[id];
+  static std::map<UINT, QPointer<QSoundEffect>> effects;
+  QPointer<QSoundEffect>& slot = effects[id];
   if (slot)
-    return slot.get();
+    return slot;
   const BinaryResource* r = AfxFindBinaryResource("WAVE", id);
-  if (!r)
+  if (!r || !qApp)
     return nullptr;
-  slot = std::make_unique<QSoundEffect>();
+  slot = new QSoundEffect(qApp);
   slot->setSource(QUrl(QStringLiteral("qrc") + QString::fromUtf8(r->path)));
-  return slot.get();
+  return slot;
 }
 }  // namespace
 

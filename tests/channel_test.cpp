@@ -1,0 +1,292 @@
+// Opening and closing the channel: real sockets on loopback, and a recording layer for the
+// failures loopback cannot produce.
+#include "tests/support.h"
+
+#include <QFile>
+#include <QSettings>
+
+#include <algorithm>
+
+
+namespace {
+
+using test::DialogTest;
+using test::Ip;
+
+class Channel : public DialogTest {
+protected:
+  std::map<std::string, int> Saved()
+  {
+    QSettings ini(QString::fromStdString(ProfilePath()), QSettings::IniFormat);
+    std::map<std::string, int> out;
+    for (const char* key : {"LastDestPort", "LastLocalPort", "LastType", "LastdwIPADDRESS"}) {
+      const QVariant v = ini.value(QStringLiteral("ClientParams/") + QLatin1String(key));
+      if (v.isValid())
+        out[key] = v.toInt();
+    }
+    return out;
+  }
+  bool SettingsEnabled(test::TestDlg& dlg)
+  {
+    return dlg.Enabled(IDC_DEST_IP) && dlg.Enabled(IDC_DEST_PORT) && dlg.Enabled(IDC_USE_LOCAL_PORT) && dlg.Enabled(IDC_MODE);
+  }
+};
+
+TEST_F(Channel, TcpOpensAndCloses)
+{
+  int port = 0;
+  test::Fd listener = test::TcpListener(&port);
+  auto dlg = NewDialog();
+  dlg->SelectMode(MODE_TCP);
+  dlg->SetDest(Ip(127, 0, 0, 1), port);
+  dlg->SetText(IDC_LOCAL_PORT, "4321");
+  dlg->Click(IDC_CONNECT);
+  EXPECT_TRUE(m_boxes.empty());
+  ASSERT_TRUE(dlg->IsOpen());
+  test::Fd peer = test::Accept(listener);
+  EXPECT_TRUE(peer);
+  EXPECT_EQ(dlg->Text(IDC_CONNECT), "断开连接");
+  EXPECT_FALSE(dlg->Enabled(IDC_DEST_IP));
+  EXPECT_FALSE(dlg->Enabled(IDC_MODE));
+  EXPECT_FALSE(dlg->Enabled(IDC_USE_LOCAL_PORT));
+  EXPECT_TRUE(dlg->Enabled(IDC_SEND));
+  const std::map<std::string, int> expected{
+      {"LastDestPort", port}, {"LastLocalPort", 4321}, {"LastType", 0}, {"LastdwIPADDRESS", static_cast<int>(Ip(127, 0, 0, 1))}};
+  EXPECT_EQ(Saved(), expected);
+
+  dlg->Click(IDC_CONNECT);
+  EXPECT_FALSE(dlg->IsOpen());
+  EXPECT_EQ(dlg->Text(IDC_CONNECT), "连 接");
+  EXPECT_TRUE(SettingsEnabled(*dlg));
+  EXPECT_FALSE(dlg->Enabled(IDC_SEND));
+  EXPECT_EQ(test::ReceiveSome(peer, 2000), "");  // the peer sees the close
+}
+
+TEST_F(Channel, RefusedConnectReportsTheCode)
+{
+  const int port = test::FreeTcpPort();
+  auto dlg = NewDialog();
+  dlg->SelectMode(MODE_TCP);
+  dlg->SetDest(Ip(127, 0, 0, 1), port);
+  dlg->Click(IDC_CONNECT);
+  EXPECT_EQ(m_boxes, std::vector<std::string>{"连接服务器失败[10061]:WSAECONNREFUSED.\n"});
+  EXPECT_FALSE(dlg->IsOpen());
+  EXPECT_EQ(dlg->Text(IDC_CONNECT), "连 接");
+  EXPECT_TRUE(SettingsEnabled(*dlg));
+  EXPECT_FALSE(dlg->Enabled(IDC_SEND));
+  EXPECT_TRUE(Saved().empty());  // a failed open writes nothing
+}
+
+TEST_F(Channel, LocalPortInUseReportsTheCode)
+{
+  int busy = 0;
+  test::Fd holder = test::UdpSocket(&busy, "0.0.0.0");
+  auto dlg = NewDialog();
+  dlg->SelectMode(MODE_UDP);
+  dlg->SetDest(Ip(127, 0, 0, 1), 9);
+  dlg->Click(IDC_USE_LOCAL_PORT);
+  dlg->SetText(IDC_LOCAL_PORT, std::to_string(busy).c_str());
+  dlg->Click(IDC_CONNECT);
+  EXPECT_EQ(m_boxes, std::vector<std::string>{"绑定本地端口失败[10048]:WSAEADDRINUSE.\n"});
+  EXPECT_FALSE(dlg->IsOpen());
+  EXPECT_TRUE(dlg->Enabled(IDC_LOCAL_PORT));
+}
+
+TEST_F(Channel, BlankOrZeroAddressIsRefused)
+{
+  test::RecordingSocketLayer layer;
+  auto dlg = NewDialog();
+  dlg->GetDlgItem(IDC_DEST_IP)->SendMessage(IPM_CLEARADDRESS);
+  dlg->Click(IDC_CONNECT);
+  dlg->SetDest(0, 80);
+  dlg->Click(IDC_CONNECT);
+  EXPECT_EQ(m_boxes, (std::vector<std::string>{"请输入正确的目标地址.", "请输入正确的目标地址."}));
+  EXPECT_EQ(layer.Count("WSAStartup"), 0);
+  EXPECT_EQ(layer.Count("socket"), 0);
+}
+
+TEST_F(Channel, PortAbove65535KeepsItsLow16Bits)
+{
+  int port = 0;
+  test::Fd listener = test::TcpListener(&port);
+  auto dlg = NewDialog();
+  dlg->SelectMode(MODE_TCP);
+  dlg->SetDest(Ip(127, 0, 0, 1), 65536 + port);
+  dlg->Click(IDC_CONNECT);
+  ASSERT_TRUE(dlg->IsOpen()) << (m_boxes.empty() ? "" : m_boxes.front());
+  EXPECT_TRUE(test::Accept(listener));
+  EXPECT_EQ(Saved()["LastDestPort"], 65536 + port);
+  dlg->Click(IDC_CONNECT);
+}
+
+TEST_F(Channel, UncheckedLocalPortBindsAnyPortButIsSaved)
+{
+  int peerPort = 0;
+  test::Fd peer = test::UdpSocket(&peerPort);
+  const int unused = test::FreeUdpPort();
+  auto dlg = NewDialog();
+  dlg->SelectMode(MODE_UDP);
+  dlg->SetDest(Ip(127, 0, 0, 1), peerPort);
+  dlg->SetText(IDC_LOCAL_PORT, std::to_string(unused).c_str());
+  dlg->Click(IDC_CONNECT);
+  ASSERT_TRUE(dlg->IsOpen());
+  EXPECT_EQ(dlg->Text(IDC_CONNECT), "关 闭");
+  dlg->SetText(IDC_SEND_TEXT, "x");
+  dlg->Click(IDC_SEND);
+  bool got = false;
+  int from = 0;
+  test::ReceiveDatagram(peer, &got, 3000, &from);
+  ASSERT_TRUE(got);
+  EXPECT_NE(from, unused);
+  EXPECT_EQ(Saved()["LastLocalPort"], unused);
+  EXPECT_EQ(Saved()["LastType"], 1);
+  dlg->Click(IDC_CONNECT);
+  EXPECT_EQ(dlg->Text(IDC_CONNECT), "创 建");
+}
+
+TEST_F(Channel, PeerCloseAndResetReturnToClosed)
+{
+  for (bool reset : {false, true}) {
+    int port = 0;
+    test::Fd listener = test::TcpListener(&port);
+    auto dlg = NewDialog();
+    dlg->SelectMode(MODE_TCP);
+    dlg->SetDest(Ip(127, 0, 0, 1), port);
+    dlg->Click(IDC_CONNECT);
+    ASSERT_TRUE(dlg->IsOpen());
+    test::Fd peer = test::Accept(listener);
+    if (reset)
+      test::ResetConnection(peer);
+    else
+      peer = test::Fd();
+    EXPECT_TRUE(test::WaitFor([&] { return !dlg->IsOpen(); })) << (reset ? "reset" : "close");
+    EXPECT_EQ(dlg->Text(IDC_CONNECT), "连 接");
+    EXPECT_FALSE(dlg->Enabled(IDC_SEND));
+    EXPECT_TRUE(SettingsEnabled(*dlg));
+    EXPECT_TRUE(m_boxes.empty());
+  }
+}
+
+TEST_F(Channel, LateCloseNotificationIsIgnored)
+{
+  test::RecordingSocketLayer layer;
+  int port = 0;
+  test::Fd listener = test::TcpListener(&port);
+  auto dlg = NewDialog();
+  dlg->SelectMode(MODE_TCP);
+  dlg->SetDest(Ip(127, 0, 0, 1), port);
+  dlg->Click(IDC_CONNECT);
+  const ws::SOCKET old = dlg->m_socket;
+  dlg->Click(IDC_CONNECT);
+  dlg->PostMessage(WM_SOCKET_NOTIFY, old, ws::WSAMAKESELECTREPLY(ws::FD_CLOSE, 0));
+  dlg->PostMessage(WM_SOCKET_CLOSED, old, 0);
+  QTest::qWait(50);
+  EXPECT_EQ(layer.Count("closesocket"), 1);
+  EXPECT_EQ(layer.Count("WSACleanup"), layer.Count("WSAStartup"));
+}
+
+TEST_F(Channel, DestructorClosesAnOpenChannelOnce)
+{
+  test::RecordingSocketLayer layer;
+  int port = 0;
+  test::Fd peer = test::UdpSocket(&port);
+  {
+    auto dlg = NewDialog();
+    dlg->SelectMode(MODE_UDP);
+    dlg->SetDest(Ip(127, 0, 0, 1), port);
+    dlg->Click(IDC_CONNECT);
+    ASSERT_TRUE(dlg->IsOpen());
+  }
+  EXPECT_EQ(layer.Count("closesocket"), 1);
+  EXPECT_EQ(layer.Count("WSACleanup"), 1);
+}
+
+struct FailureRow {
+  int mode;
+  DWORD address;
+  std::string call;
+  int code;
+  std::string message;   // empty: no message
+  int closes;            // closesocket calls
+};
+
+class FailureTable : public Channel, public ::testing::WithParamInterface<FailureRow> {};
+
+TEST_P(FailureTable, ReportsAndReleases)
+{
+  const FailureRow& row = GetParam();
+  int port = 0;
+  test::Fd listener = test::TcpListener(&port);
+  test::RecordingSocketLayer layer;
+  layer.FailOn(row.call, row.code);
+  auto dlg = NewDialog();
+  dlg->SelectMode(row.mode);
+  dlg->SetDest(row.address, port);
+  dlg->Click(IDC_CONNECT);
+  if (row.message.empty())
+    EXPECT_TRUE(m_boxes.empty());
+  else
+    EXPECT_EQ(m_boxes, std::vector<std::string>{row.message});
+  EXPECT_FALSE(dlg->IsOpen());
+  EXPECT_EQ(layer.Count("closesocket"), row.closes);
+  const int started = layer.Count("WSAStartup") - (row.call == "WSAStartup" ? 1 : 0);
+  EXPECT_EQ(layer.Count("WSACleanup"), started);
+  EXPECT_TRUE(SettingsEnabled(*dlg));
+  EXPECT_FALSE(dlg->Enabled(IDC_SEND));
+  EXPECT_EQ(dlg->Text(IDC_CONNECT), row.mode == MODE_TCP ? "连 接" : "创 建");
+  EXPECT_TRUE(Saved().empty());
+}
+
+const DWORD kGroup = Ip(239, 1, 2, 3);
+const DWORD kLoopback = Ip(127, 0, 0, 1);
+
+INSTANTIATE_TEST_SUITE_P(
+    Channel, FailureTable,
+    ::testing::Values(
+        FailureRow{MODE_TCP, kLoopback, "WSAStartup", ws::WSASYSNOTREADY, "Windows Sockets 库初始化失败.\n", 0},
+        FailureRow{MODE_UDP, kLoopback, "socket", ws::WSAEMFILE, "创建socket失败.\n", 0},
+        FailureRow{MODE_UDP, kLoopback, "bind", ws::WSAEACCES, "绑定本地端口失败[10013]:WSAEACCES.\n", 1},
+        FailureRow{MODE_TCP, kLoopback, "connect", ws::WSAETIMEDOUT, "连接服务器失败[10060]:WSAETIMEDOUT.\n", 1},
+        FailureRow{MODE_MULTICAST, kGroup, "setsockopt:4", ws::WSAENOPROTOOPT,
+                   "设置socket的IP_MULTICAST_LOOP属性出错[10042]:WSAENOPROTOOPT.\n", 1},
+        FailureRow{MODE_MULTICAST, kGroup, "setsockopt:3", ws::WSAEINVAL,
+                   "设置socket的IP_MULTICAST_TTL属性出错[10022]:WSAEINVAL.\n", 1},
+        FailureRow{MODE_MULTICAST, kGroup, "setsockopt:5", ws::WSAEADDRNOTAVAIL,
+                   "加入组播组出错[10049]:WSAEADDRNOTAVAIL.\n", 1},
+        FailureRow{MODE_UDP, kLoopback, "WSAAsyncSelect", ws::WSAENOTSOCK, "WSAAsyncSelect出错[10038]:WSAENOTSOCK.\n", 1},
+        FailureRow{MODE_UDP, kLoopback, "bind", 12345, "绑定本地端口失败[12345]:未知错误.\n", 1}),
+    [](const ::testing::TestParamInfo<FailureRow>& p) {
+      std::string name = p.param.call + "_" + std::to_string(p.param.code);
+      std::replace(name.begin(), name.end(), ':', '_');
+      return name;
+    });
+
+TEST_F(Channel, VersionMismatchIsSilent)
+{
+  test::RecordingSocketLayer layer;
+  layer.ReportVersion(0x0101);
+  auto dlg = NewDialog();
+  dlg->SelectMode(MODE_UDP);
+  dlg->SetDest(kLoopback, 9);
+  dlg->Click(IDC_CONNECT);
+  EXPECT_TRUE(m_boxes.empty());
+  EXPECT_EQ(layer.Count("socket"), 0);
+  EXPECT_EQ(layer.Count("WSACleanup"), 1);
+  layer.ReportVersion(0x0302);
+  dlg->Click(IDC_CONNECT);
+  EXPECT_EQ(layer.Count("socket"), 0);
+}
+
+TEST(SocketErrorNames, TableIsInOrderAndComplete)
+{
+  EXPECT_EQ(sizeof g_socketErrorNames / sizeof g_socketErrorNames[0], 48u);
+  EXPECT_STREQ(g_socketErrorNames[0].szName, "WSABASEERR");
+  EXPECT_EQ(g_socketErrorNames[47].nCode, 10101);
+  EXPECT_STREQ(GetSocketErrorName(10061), "WSAECONNREFUSED");
+  EXPECT_STREQ(GetSocketErrorName(10093), "WSANOTINITIALISED");
+  EXPECT_EQ(GetSocketErrorName(10107), nullptr);
+  for (std::size_t i = 1; i < 48; ++i)
+    EXPECT_LT(g_socketErrorNames[i - 1].nCode, g_socketErrorNames[i].nCode);
+}
+
+}  // namespace

@@ -1,0 +1,211 @@
+// The main dialog as built from its template, its small handlers and its window chrome.
+#include "app/AboutDlg.h"
+#include "app/SocketTestApp.h"
+#include "platform/cmenu.h"
+#include "res/resources.h"
+#include "tests/support.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+using test::DialogTest;
+using test::Ip;
+using test::TestDlg;
+
+class MainDialog : public DialogTest {};
+
+TEST_F(MainDialog, StartsClosedWithTheTemplateControls)
+{
+  auto dlg = NewDialog();
+  const int ids[] = {IDC_CONNECT, IDC_DEST_PORT, IDC_LOCAL_PORT, IDC_SEND_TEXT, IDC_HEX_SEND, IDC_SEND, IDC_RECV_TEXT,
+                     IDC_HEX_RECV, IDC_CLEAR_SEND, IDC_CLEAR_RECV, IDC_SENT_COUNT, IDC_RECV_COUNT, IDC_CLEAR_COUNTS,
+                     IDC_USE_LOCAL_PORT, IDC_MODE, IDC_DEST_IP};
+  for (int id : ids)
+    ASSERT_NE(dlg->GetDlgItem(id), nullptr) << id;
+  EXPECT_EQ(dlg->widget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly).size(), 27);
+  EXPECT_FALSE(dlg->Enabled(IDC_SEND));
+  EXPECT_FALSE(dlg->Enabled(IDC_LOCAL_PORT));
+  EXPECT_EQ(dlg->Text(IDC_SEND), "发 送");
+  EXPECT_EQ(dlg->Text(IDC_HEX_SEND), "16进制发送");
+  EXPECT_EQ(dlg->Text(IDC_CLEAR_COUNTS), "清空计数");
+  EXPECT_EQ(dlg->Text(IDC_SENT_COUNT), "0");
+  auto* combo = qobject_cast<QComboBox*>(dlg->W(IDC_MODE));
+  ASSERT_EQ(combo->count(), 3);
+  EXPECT_EQ(combo->itemText(0), QStringLiteral("TCP"));
+  EXPECT_EQ(combo->itemText(1), QStringLiteral("UDP"));
+  EXPECT_EQ(combo->itemText(2), QStringLiteral("UDP(组播模式)"));
+  EXPECT_EQ(dlg->widget()->palette().color(QPalette::Window), QColor(221, 233, 255));
+  // Labels and group boxes carry their texts, and the group boxes sit under the controls.
+  QStringList groups;
+  for (auto* g : dlg->widget()->findChildren<QGroupBox*>())
+    groups << g->title();
+  groups.sort();
+  EXPECT_EQ(groups, (QStringList{QStringLiteral("发送"), QStringLiteral("接收"), QStringLiteral("计数"), QStringLiteral("连接参数")}));
+  QWidget* atButton = dlg->widget()->childAt(dlg->W(IDC_CONNECT)->geometry().center());
+  EXPECT_EQ(atButton, dlg->W(IDC_CONNECT));
+}
+
+TEST_F(MainDialog, TabOrderFollowsTheTemplate)
+{
+  auto dlg = NewDialog();
+  const int expected[] = {IDC_CONNECT, IDC_DEST_PORT, IDC_SEND_TEXT, IDC_HEX_SEND, IDC_RECV_TEXT, IDC_HEX_RECV,
+                          IDC_CLEAR_SEND, IDC_CLEAR_RECV, IDC_SENT_COUNT, IDC_RECV_COUNT, IDC_CLEAR_COUNTS,
+                          IDC_USE_LOCAL_PORT, IDC_MODE, IDC_DEST_IP, IDC_CONNECT};
+  dlg->W(IDC_CONNECT)->setFocus();
+  for (int id : expected) {
+    CWnd* focus = CWnd::GetFocus();
+    ASSERT_NE(focus, nullptr);
+    EXPECT_EQ(focus->GetDlgCtrlID(), id);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  }
+}
+
+TEST_F(MainDialog, CaptionFollowsTheMode)
+{
+  auto dlg = NewDialog();
+  dlg->SelectMode(1);
+  EXPECT_EQ(dlg->Text(IDC_CONNECT), "创 建");
+  dlg->SelectMode(0);
+  EXPECT_EQ(dlg->Text(IDC_CONNECT), "连 接");
+  dlg->SelectMode(2);
+  EXPECT_EQ(dlg->Text(IDC_CONNECT), "创 建");
+}
+
+TEST_F(MainDialog, LocalPortCheckAndClearCounts)
+{
+  auto dlg = NewDialog();
+  dlg->SetText(IDC_LOCAL_PORT, "901");
+  dlg->Click(IDC_USE_LOCAL_PORT);
+  EXPECT_TRUE(dlg->Enabled(IDC_LOCAL_PORT));
+  dlg->Click(IDC_USE_LOCAL_PORT);
+  EXPECT_FALSE(dlg->Enabled(IDC_LOCAL_PORT));
+  EXPECT_EQ(dlg->Text(IDC_LOCAL_PORT), "901");
+  dlg->m_nSentBytes = 3;
+  dlg->m_nRecvBytes = 4;
+  dlg->SetText(IDC_SENT_COUNT, "3");
+  dlg->SetText(IDC_RECV_COUNT, "4");
+  dlg->Click(IDC_CLEAR_COUNTS);
+  EXPECT_EQ(dlg->m_nSentBytes, 0);
+  EXPECT_EQ(dlg->m_nRecvBytes, 0);
+  EXPECT_EQ(dlg->Text(IDC_SENT_COUNT), "0");
+  EXPECT_EQ(dlg->Text(IDC_RECV_COUNT), "0");
+}
+
+TEST_F(MainDialog, EndingWithoutAChannelReleasesNothing)
+{
+  test::RecordingSocketLayer layer;
+  { auto dlg = NewDialog(); }
+  EXPECT_EQ(layer.Count("closesocket"), 0);
+  EXPECT_EQ(layer.Count("WSACleanup"), 0);
+}
+
+class ApplicationStart : public DialogTest {};
+
+TEST_F(ApplicationStart, SocketSupportFailureShowsTheMessageAndEnds)
+{
+  test::RecordingSocketLayer layer;
+  layer.FailOn("WSAStartup", ws::WSASYSNOTREADY);
+  CSocketTestApp app;
+  EXPECT_FALSE(app.InitInstance());
+  EXPECT_EQ(m_boxes, std::vector<std::string>{"Windows 通信端口初始化失败。"});
+  EXPECT_EQ(app.m_pMainWnd, nullptr);
+  EXPECT_EQ(layer.Count("socket"), 0);
+}
+
+class WindowChrome : public DialogTest {};
+
+TEST_F(WindowChrome, SystemMenuEndsWithAbout)
+{
+  auto dlg = NewDialog();
+  const auto& items = dlg->GetSystemMenu(FALSE)->items();
+  ASSERT_GE(items.size(), 2u);
+  EXPECT_EQ(items[items.size() - 2].nFlags, MF_SEPARATOR);
+  EXPECT_EQ(items.back().nID, static_cast<UINT>(IDM_ABOUTBOX));
+  EXPECT_EQ(items.back().text.str(), "关于 Quorvin(&A)...");
+  ASSERT_NE(dlg->GetIcon(TRUE), nullptr);
+  EXPECT_EQ(dlg->GetIcon(TRUE), dlg->GetIcon(FALSE));
+  EXPECT_FALSE(dlg->widget()->windowIcon().isNull());
+  EXPECT_EQ(dlg->widget()->windowIcon().availableSizes().value(0), QSize(32, 32));
+}
+
+TEST_F(WindowChrome, NoAboutEntryWithAnEmptyString)
+{
+  const ResourceTable& real = LanspryResources();
+  std::vector<StringResource> strings(real.strings.begin(), real.strings.end());
+  for (StringResource& s : strings) {
+    if (s.id == IDS_ABOUTBOX)
+      s.text = "";
+  }
+  const ResourceTable altered{real.dialogs, strings, real.binaries};
+  AfxSetResourceTable(&altered);
+  auto dlg = NewDialog();
+  const auto& items = dlg->GetSystemMenu(FALSE)->items();
+  AfxSetResourceTable(&real);
+  ASSERT_EQ(items.size(), 2u);  // minimise and close only
+  EXPECT_NE(items.back().nFlags, MF_SEPARATOR);
+}
+
+TEST_F(WindowChrome, AboutIsModalWhileTheChannelRuns)
+{
+  auto dlg = NewDialog();
+  int peerPort = 0;
+  test::Fd peer = test::UdpSocket(&peerPort);
+  dlg->SelectMode(MODE_UDP);
+  dlg->SetDest(Ip(127, 0, 0, 1), peerPort);
+  dlg->Click(IDC_CONNECT);
+  ASSERT_TRUE(dlg->IsOpen());
+  // Find our own port by sending to the peer once.
+  dlg->SetText(IDC_SEND_TEXT, "hi");
+  dlg->Click(IDC_SEND);
+  bool got = false;
+  int dialogPort = 0;
+  test::ReceiveDatagram(peer, &got, 3000, &dialogPort);
+  ASSERT_TRUE(got);
+
+  bool sawAbout = false;
+  bool countedMeanwhile = false;
+  QTimer::singleShot(0, [&] {
+    QWidget* about = QApplication::activeModalWidget();
+    sawAbout = about && about->windowTitle() == QStringLiteral("关于 Quorvin");
+    test::SendDatagram(peer, "during about", dialogPort);
+    countedMeanwhile = test::WaitFor([&] { return dlg->Text(IDC_RECV_COUNT) == "12"; });
+    auto buttons = about ? about->findChildren<QPushButton*>() : QList<QPushButton*>();
+    if (!buttons.isEmpty())
+      buttons.first()->click();  // the OK button ends it
+  });
+  dlg->SendMessage(WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+  EXPECT_TRUE(sawAbout);
+  EXPECT_TRUE(countedMeanwhile);
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  dlg->Click(IDC_CONNECT);
+}
+
+TEST_F(WindowChrome, AboutBoxFollowsItsTemplate)
+{
+  auto dlg = NewDialog();
+  CAboutDlg about;
+  ASSERT_TRUE(about.createIndirect());
+  QStringList texts;
+  for (auto* label : about.widget()->findChildren<QLabel*>())
+    texts << (label->pixmap().isNull() ? label->text() : QStringLiteral("<icon>"));
+  EXPECT_TRUE(texts.contains(QStringLiteral("<icon>")));
+  EXPECT_TRUE(texts.contains(QStringLiteral("Quorvin 1.0 版")));
+  EXPECT_EQ(about.widget()->windowTitle(), QStringLiteral("关于 Quorvin"));
+  EXPECT_EQ(about.GetDlgItem(IDOK)->widget()->property("text").toString(), QStringLiteral("确定"));
+}
+
+TEST_F(WindowChrome, CloseGoesThroughTheSystemCommand)
+{
+  auto dlg = NewDialog();
+  dlg->SendMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_FALSE(dlg->widget()->isVisible());
+  EXPECT_EQ(reinterpret_cast<HICON>(dlg->SendMessage(WM_QUERYDRAGICON)), dlg->GetIcon(TRUE));
+}
+
+}  // namespace

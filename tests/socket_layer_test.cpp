@@ -1,0 +1,184 @@
+// The POSIX socket layer behind the Windows Sockets names.
+#include "platform/socket_errors.h"
+#include "tests/support.h"
+
+#include <cerrno>
+
+namespace {
+
+using test::Ip;
+
+constexpr UINT kNotify = WM_USER + 1;
+
+// A window that records the socket notifications posted to it.
+class Sink : public CDialog {
+public:
+  Sink() : CDialog(IDD_ABOUTBOX) { createIndirect(); }
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+  {
+    if (message != kNotify)
+      return CDialog::WindowProc(message, wParam, lParam);
+    events.push_back({ws::WSAGETSELECTEVENT(lParam), ws::WSAGETSELECTERROR(lParam), wParam});
+    return 0;
+  }
+  struct Event {
+    WORD event;
+    WORD error;
+    WPARAM socket;
+  };
+  std::vector<Event> events;
+};
+
+class SocketLayer : public ::testing::Test {
+protected:
+  void SetUp() override { ASSERT_EQ(ws::WSAStartup(0x0202, &m_data), 0); }
+  void TearDown() override { ws::WSACleanup(); }
+  ws::sockaddr_in Loopback(int port)
+  {
+    ws::sockaddr_in a{};
+    a.sin_family = ws::AF_INET;
+    a.sin_port = ws::htons(static_cast<WORD>(port));
+    a.sin_addr.s_addr = ws::htonl(Ip(127, 0, 0, 1));
+    return a;
+  }
+  ws::SOCKET ConnectedTcp(test::Fd* pPeer)
+  {
+    int port = 0;
+    test::Fd listener = test::TcpListener(&port);
+    const ws::SOCKET s = ws::socket(ws::AF_INET, ws::SOCK_STREAM, ws::IPPROTO_TCP);
+    const ws::sockaddr_in to = Loopback(port);
+    EXPECT_EQ(ws::connect(s, reinterpret_cast<const ws::sockaddr*>(&to), 16), 0);
+    *pPeer = test::Accept(listener);
+    return s;
+  }
+  ws::WSADATA m_data{};
+};
+
+TEST_F(SocketLayer, StartupCountsAndGuardsEveryCall)
+{
+  EXPECT_EQ(m_data.wVersion, 0x0202);
+  ws::WSADATA old{};
+  ASSERT_EQ(ws::WSAStartup(0x0101, &old), 0);
+  EXPECT_EQ(old.wVersion, 0x0101);
+  EXPECT_EQ(ws::WSACleanup(), 0);
+  EXPECT_EQ(ws::WSACleanup(), 0);
+  // Count at zero: every call fails with WSANOTINITIALISED.
+  EXPECT_EQ(ws::socket(ws::AF_INET, ws::SOCK_DGRAM, ws::IPPROTO_UDP), ws::INVALID_SOCKET);
+  EXPECT_EQ(ws::WSAGetLastError(), ws::WSANOTINITIALISED);
+  EXPECT_EQ(ws::WSACleanup(), ws::SOCKET_ERROR);
+  EXPECT_EQ(ws::WSAGetLastError(), ws::WSANOTINITIALISED);
+  ASSERT_EQ(ws::WSAStartup(0x0202, &m_data), 0);
+}
+
+TEST_F(SocketLayer, MapsOptionsToLinux)
+{
+  const ws::SOCKET s = ws::socket(ws::AF_INET, ws::SOCK_DGRAM, ws::IPPROTO_UDP);
+  const int ttl = 6;
+  const int loop = 1;
+  const int timeout = 1500;
+  EXPECT_EQ(ws::setsockopt(s, ws::IPPROTO_IP, ws::IP_MULTICAST_TTL, reinterpret_cast<const char*>(&ttl), 4), 0);
+  EXPECT_EQ(ws::setsockopt(s, ws::IPPROTO_IP, ws::IP_MULTICAST_LOOP, reinterpret_cast<const char*>(&loop), 4), 0);
+  EXPECT_EQ(ws::setsockopt(s, ws::SOL_SOCKET, ws::SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), 4), 0);
+  EXPECT_EQ(test::MulticastTtl(s), 6);
+  EXPECT_EQ(test::MulticastLoop(s), 1);
+  EXPECT_EQ(test::ReceiveTimeoutMs(s), 1500);
+  EXPECT_EQ(ws::setsockopt(s, ws::IPPROTO_IP, 99, reinterpret_cast<const char*>(&ttl), 4), ws::SOCKET_ERROR);
+  EXPECT_EQ(ws::WSAGetLastError(), ws::WSAENOPROTOOPT);
+  ws::closesocket(s);
+}
+
+TEST_F(SocketLayer, RefusedConnectAndClosedSocketCodes)
+{
+  const ws::SOCKET s = ws::socket(ws::AF_INET, ws::SOCK_STREAM, ws::IPPROTO_TCP);
+  const ws::sockaddr_in to = Loopback(test::FreeTcpPort());
+  EXPECT_EQ(ws::connect(s, reinterpret_cast<const ws::sockaddr*>(&to), 16), ws::SOCKET_ERROR);
+  EXPECT_EQ(ws::WSAGetLastError(), ws::WSAECONNREFUSED);
+  ws::closesocket(s);
+  char c = 0;
+  EXPECT_EQ(ws::recv(s, &c, 1, 0), ws::SOCKET_ERROR);
+  EXPECT_EQ(ws::WSAGetLastError(), ws::WSAENOTSOCK);
+}
+
+TEST_F(SocketLayer, ReadNotificationWaitsForARead)
+{
+  Sink sink;
+  int port = 0;
+  test::Fd peer = test::UdpSocket(&port);
+  const ws::SOCKET s = ws::socket(ws::AF_INET, ws::SOCK_DGRAM, ws::IPPROTO_UDP);
+  const ws::sockaddr_in any = Loopback(0);
+  ASSERT_EQ(ws::bind(s, reinterpret_cast<const ws::sockaddr*>(&any), 16), 0);
+  ASSERT_EQ(ws::WSAAsyncSelect(s, &sink, kNotify, ws::FD_READ | ws::FD_CLOSE), 0);
+  const int me = test::LocalPort(s);
+  for (int i = 0; i < 3; ++i)
+    test::SendDatagram(peer, "x", me);
+  ASSERT_TRUE(test::WaitFor([&] { return !sink.events.empty(); }));
+  QTest::qWait(50);
+  EXPECT_EQ(sink.events.size(), 1u);  // no second FD_READ before a read
+  EXPECT_EQ(sink.events[0].event, ws::FD_READ);
+  EXPECT_EQ(sink.events[0].socket, s);
+  char buf[8];
+  EXPECT_EQ(ws::recvfrom(s, buf, sizeof buf, 0, nullptr, nullptr), 1);
+  ASSERT_TRUE(test::WaitFor([&] { return sink.events.size() == 2; }));
+  // A datagram bigger than the buffer fails as on Windows.
+  EXPECT_EQ(ws::recvfrom(s, buf, sizeof buf, 0, nullptr, nullptr), 1);
+  test::SendDatagram(peer, std::string(100, 'y'), me);
+  EXPECT_EQ(ws::recvfrom(s, buf, 1, 0, nullptr, nullptr), 1);
+  ASSERT_TRUE(test::WaitFor([&] { return sink.events.size() >= 3; }));
+  EXPECT_EQ(ws::recvfrom(s, buf, sizeof buf, 0, nullptr, nullptr), ws::SOCKET_ERROR);
+  EXPECT_EQ(ws::WSAGetLastError(), ws::WSAEMSGSIZE);
+  // Nothing new arrives for a closed socket.
+  ws::closesocket(s);
+  const std::size_t seen = sink.events.size();
+  test::SendDatagram(peer, "late", me);
+  QTest::qWait(50);
+  EXPECT_EQ(sink.events.size(), seen);
+}
+
+TEST_F(SocketLayer, PeerCloseIsPostedOnceAfterTheData)
+{
+  Sink sink;
+  test::Fd peer;
+  const ws::SOCKET s = ConnectedTcp(&peer);
+  ASSERT_EQ(ws::WSAAsyncSelect(s, &sink, kNotify, ws::FD_READ | ws::FD_CLOSE), 0);
+  test::SendAll(peer, "tail");
+  peer = test::Fd();
+  ASSERT_TRUE(test::WaitFor([&] { return !sink.events.empty(); }));
+  EXPECT_EQ(sink.events[0].event, ws::FD_READ);
+  char buf[16];
+  EXPECT_EQ(ws::recv(s, buf, sizeof buf, 0), 4);
+  ASSERT_TRUE(test::WaitFor([&] { return sink.events.size() == 2; }));
+  EXPECT_EQ(sink.events[1].event, ws::FD_CLOSE);
+  EXPECT_EQ(sink.events[1].error, 0);
+  QTest::qWait(50);
+  EXPECT_EQ(sink.events.size(), 2u);
+  ws::closesocket(s);
+}
+
+TEST_F(SocketLayer, ResetIsPostedAsCloseWithTheError)
+{
+  Sink sink;
+  test::Fd peer;
+  const ws::SOCKET s = ConnectedTcp(&peer);
+  ASSERT_EQ(ws::WSAAsyncSelect(s, &sink, kNotify, ws::FD_READ | ws::FD_CLOSE), 0);
+  test::ResetConnection(peer);
+  ASSERT_TRUE(test::WaitFor([&] { return !sink.events.empty(); }));
+  EXPECT_EQ(sink.events[0].event, ws::FD_CLOSE);
+  EXPECT_EQ(sink.events[0].error, ws::WSAECONNRESET);
+  ws::closesocket(s);
+}
+
+TEST(SocketErrors, ErrnoTable)
+{
+  struct Row {
+    int posix;
+    int winsock;
+  };
+  const Row rows[] = {{EADDRINUSE, 10048},  {ECONNREFUSED, 10061}, {EADDRNOTAVAIL, 10049}, {ENETUNREACH, 10051},
+                      {EHOSTUNREACH, 10065}, {ETIMEDOUT, 10060},    {ECONNRESET, 10054},    {EWOULDBLOCK, 10035},
+                      {EACCES, 10013},       {EINVAL, 10022},       {EMSGSIZE, 10040},      {ENOBUFS, 10055},
+                      {ENODEV, 10051},       {EBADF, 10038},        {0, 10107}};
+  for (const Row& r : rows)
+    EXPECT_EQ(platform::WinsockErrorFromErrno(r.posix), r.winsock) << r.posix;
+}
+
+}  // namespace
