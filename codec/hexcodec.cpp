@@ -20,7 +20,14 @@ constexpr std::array<BYTE, 256> kValueOf = [] {
   return table;
 }();
 
-constexpr char kUpperDigits[] = "0123456789ABCDEF";
+// "%02X " for every byte value, padded to four bytes so each entry is one aligned copy.
+constexpr std::array<std::array<char, 4>, 256> kHexText = [] {
+  constexpr char digits[] = "0123456789ABCDEF";
+  std::array<std::array<char, 4>, 256> table{};
+  for (std::size_t i = 0; i < 256; ++i)
+    table[i] = {digits[i >> 4], digits[i & 0xF], ' ', ' '};
+  return table;
+}();
 
 }  // namespace
 
@@ -60,11 +67,11 @@ CString RenderReceiveBuffer(const BYTE* pData, int nLen, BOOL bHex)
   const auto n = static_cast<std::size_t>(nLen);
   if (!bHex)
     return CString(std::string(reinterpret_cast<const char*>(pData), strnlen(reinterpret_cast<const char*>(pData), n)));
-  std::string out(n * 3, ' ');
+  // Each entry writes one byte past its three; the spare byte at the end takes the last one.
+  std::string out(n * 3 + 1, '\0');
   char* p = out.data();
-  for (std::size_t i = 0; i < n; ++i, p += 3) {
-    p[0] = kUpperDigits[pData[i] >> 4];
-    p[1] = kUpperDigits[pData[i] & 0xF];
-  }
+  for (std::size_t i = 0; i < n; ++i, p += 3)
+    std::memcpy(p, kHexText[pData[i]].data(), 4);
+  out.pop_back();
   return CString(std::move(out));
 }

@@ -67,12 +67,35 @@ LRESULT CSocketTestDlg::OnSocketReceive(WPARAM, LPARAM)
     return 0;
   AppendReceived(readBuf, nRead);
   m_nRecvBytes = WrappingAdd(m_nRecvBytes, nRead);
+  // Redrawing per chunk would hold a flood to a few chunks a second: the display, the counter's
+  // text and the cue follow at most once a frame, and the last chunk is on screen a frame later.
+  const std::uint64_t nSinceRedraw = GetTickCount64() - m_nLastRedrawTick;
+  if (nSinceRedraw >= RECV_REDRAW_INTERVAL_MS) {
+    ShowReceived();
+  } else if (!m_bRedrawPending) {
+    m_bRedrawPending = TRUE;
+    SetTimer(ID_TIMER_RECV_REDRAW, static_cast<UINT>(RECV_REDRAW_INTERVAL_MS - nSinceRedraw), nullptr);
+  }
+  return 0;
+}
+
+void CSocketTestDlg::ShowReceived()
+{
+  m_nLastRedrawTick = GetTickCount64();
   RedrawReceiveDisplay();
   CString strCount;
   strCount.Format("%d", m_nRecvBytes);
   GetDlgItem(IDC_RECV_COUNT)->SetWindowText(strCount);
   PlaySound(MAKEINTRESOURCE(IDR_WAVE_RECEIVE), AfxGetResourceHandle(), SND_RESOURCE | SND_ASYNC);
-  return 0;
+}
+
+void CSocketTestDlg::OnTimer(UINT_PTR nIDEvent)
+{
+  if (nIDEvent != ID_TIMER_RECV_REDRAW)
+    return;
+  KillTimer(ID_TIMER_RECV_REDRAW);
+  m_bRedrawPending = FALSE;
+  ShowReceived();
 }
 
 void CSocketTestDlg::OnHexRecv()

@@ -62,6 +62,7 @@ BEGIN_MESSAGE_MAP(CSocketTestDlg, CDialog)
   ON_MESSAGE(WM_SOCKET_RECEIVE, OnSocketReceive)
   ON_MESSAGE(WM_SOCKET_CLOSED, OnSocketClosed)
   ON_MESSAGE(WM_SOCKET_NOTIFY, OnSocketNotify)
+  ON_WM_TIMER()
 END_MESSAGE_MAP()
 
 int CSocketTestDlg::GetMode()

@@ -16,6 +16,9 @@ inline constexpr int RECV_BUFFER_SIZE = 65536;
 inline constexpr int SEND_BUFFER_SIZE = 32768;
 // Large enough for any IPv4 datagram, so none is lost for want of room.
 inline constexpr int READ_BUFFER_SIZE = 65536;
+// About one display frame.
+inline constexpr unsigned RECV_REDRAW_INTERVAL_MS = 16;
+inline constexpr UINT_PTR ID_TIMER_RECV_REDRAW = 1;
 
 // Counters wrap past 2^31 - 1 as 32-bit integers do, without undefined behaviour.
 inline int WrappingAdd(int a, int b)
@@ -62,6 +65,9 @@ protected:
   DWORD m_dwDestIP = 0;
   BYTE m_recvBuf[RECV_BUFFER_SIZE] = {};
   CString m_strTitle;
+  // When chunks come faster than the screen shows them, the display is redrawn once a frame.
+  std::uint64_t m_nLastRedrawTick = 0;
+  BOOL m_bRedrawPending = FALSE;
 
   void OnSysCommand(UINT nID, LPARAM lParam);
   void OnPaint();
@@ -77,6 +83,7 @@ protected:
   LRESULT OnSocketReceive(WPARAM wParam, LPARAM lParam);
   LRESULT OnSocketClosed(WPARAM wParam, LPARAM lParam);
   LRESULT OnSocketNotify(WPARAM wParam, LPARAM lParam);
+  void OnTimer(UINT_PTR nIDEvent);
   DECLARE_MESSAGE_MAP()
 
   void LoadVersionTitle();
@@ -91,5 +98,6 @@ private:
   void ReleaseSocket();
   void AppendReceived(const BYTE* pData, int nLen);
   void RedrawReceiveDisplay();
+  void ShowReceived();
   BOOL IsChecked(int nID);
 };

@@ -195,6 +195,7 @@ void CDialog::connectNotifications(QWidget* c, int nID)
 
 void CDialog::destroyWindow()
 {
+  DestroyTimers();
   d->controls.clear();
   if (d->widget) {
     d->widget->hide();

@@ -81,6 +81,11 @@ protected:                                               \
      AFX_THIS(p)->OnPaint();                                                                       \
      return 0;                                                                                     \
    }},
+#define ON_WM_TIMER()                                                                              \
+  {WM_TIMER, 0, 0, [](CCmdTarget* p, WPARAM w, LPARAM) -> LRESULT {                                \
+     AFX_THIS(p)->OnTimer(static_cast<UINT_PTR>(w));                                               \
+     return 0;                                                                                     \
+   }},
 #define ON_WM_QUERYDRAGICON()                                                                      \
   {WM_QUERYDRAGICON, 0, 0, [](CCmdTarget* p, WPARAM, LPARAM) -> LRESULT {                          \
      return reinterpret_cast<LRESULT>(AFX_THIS(p)->OnQueryDragIcon());                             \

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QTimer>
 #include <QVariant>
 
 namespace {
@@ -253,6 +254,35 @@ BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent)
     return FALSE;
   attach(item->widget(), static_cast<int>(nID));
   return TRUE;
+}
+
+UINT_PTR CWnd::SetTimer(UINT_PTR nIDEvent, UINT nElapse, void*)
+{
+  if (!m_pWidget)
+    return 0;
+  QTimer*& timer = m_timers[nIDEvent];
+  if (!timer) {
+    timer = new QTimer(m_pWidget);
+    QObject::connect(timer, &QTimer::timeout, m_pWidget, [this, nIDEvent] { SendMessage(WM_TIMER, nIDEvent, 0); });
+  }
+  timer->start(static_cast<int>(nElapse));
+  return nIDEvent;
+}
+
+BOOL CWnd::KillTimer(UINT_PTR nIDEvent)
+{
+  auto it = m_timers.find(nIDEvent);
+  if (it == m_timers.end())
+    return FALSE;
+  it->second->stop();
+  return TRUE;
+}
+
+void CWnd::DestroyTimers()
+{
+  for (auto& [id, timer] : m_timers)
+    delete timer;
+  m_timers.clear();
 }
 
 BOOL CMenu::AppendMenu(UINT nFlags, UINT nIDNewItem, LPCTSTR lpszNewItem)

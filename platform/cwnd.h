@@ -6,8 +6,10 @@
 #include "platform/cstring.h"
 #include "platform/windef.h"
 
+#include <map>
 #include <memory>
 
+class QTimer;
 class QWidget;
 class CMenu;
 
@@ -36,6 +38,9 @@ public:
   BOOL IsIconic() const;
   void GetClientRect(LPRECT lpRect) const;
   BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
+  // A timer that sends WM_TIMER with its id every nElapse milliseconds until killed.
+  UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse, void* lpfnTimer);
+  BOOL KillTimer(UINT_PTR nIDEvent);
 
   virtual BOOL PreTranslateMessage(MSG* pMsg);
   virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
@@ -48,6 +53,7 @@ public:
 protected:
   virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Default();
+  void DestroyTimers();
   void OnSysCommand(UINT nID, LPARAM lParam);
   void OnPaint();
 
@@ -57,6 +63,7 @@ protected:
 private:
   MSG m_currentMsg;
   std::unique_ptr<CMenu> m_pSysMenu;
+  std::map<UINT_PTR, QTimer*> m_timers;
   HICON m_hIconBig = nullptr;
   HICON m_hIconSmall = nullptr;
 };

@@ -1,6 +1,7 @@
 // Module path, working directory and global memory blocks.
 #include "platform/winapi.h"
 
+#include <chrono>
 #include <cstring>
 #include <string>
 #include <unistd.h>
@@ -54,6 +55,12 @@ DWORD GetModuleFileName(HINSTANCE, LPTSTR lpFilename, DWORD nSize)
 BOOL SetCurrentDirectory(LPCTSTR lpPathName)
 {
   return lpPathName && ::chdir(lpPathName) == 0;
+}
+
+std::uint64_t GetTickCount64()
+{
+  using namespace std::chrono;
+  return static_cast<std::uint64_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
 HGLOBAL GlobalAlloc(UINT, std::size_t dwBytes)

@@ -46,6 +46,8 @@ HINSTANCE AfxGetInstanceHandle();
 HINSTANCE AfxGetResourceHandle();
 DWORD GetModuleFileName(HINSTANCE hModule, LPTSTR lpFilename, DWORD nSize);
 BOOL SetCurrentDirectory(LPCTSTR lpPathName);
+// Milliseconds since an arbitrary start, from a clock that never goes back.
+std::uint64_t GetTickCount64();
 
 DWORD GetFileVersionInfoSize(LPCTSTR lptstrFilename, DWORD* lpdwHandle);
 BOOL GetFileVersionInfo(LPCTSTR lptstrFilename, DWORD dwHandle, DWORD dwLen, void* lpData);

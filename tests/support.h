@@ -32,6 +32,7 @@ public:
   using CSocketTestDlg::m_recvBuf;
   using CSocketTestDlg::m_socket;
   using CSocketTestDlg::m_strTitle;
+  bool RedrawPending() const { return m_bRedrawPending != FALSE; }
 
   void Open();
   QWidget* W(int nID) const { return GetDlgItem(nID)->widget(); }

@@ -39,7 +39,12 @@ protected:
     EXPECT_TRUE(dlg.IsOpen());
     return peer;
   }
-  std::string Shown(test::TestDlg& dlg) { return dlg.Text(IDC_RECV_TEXT); }
+  // The display follows the counter within a frame.
+  std::string Shown(test::TestDlg& dlg)
+  {
+    test::WaitFor([&] { return !dlg.RedrawPending(); }, 1000);
+    return dlg.Text(IDC_RECV_TEXT);
+  }
   bool CountIs(test::TestDlg& dlg, int n, int timeoutMs = 5000)
   {
     return test::WaitFor([&] { return dlg.Text(IDC_RECV_COUNT) == std::to_string(n); }, timeoutMs);
