@@ -116,6 +116,28 @@ LRESULT comboProc(QComboBox* c, UINT message, WPARAM wParam, LPARAM lParam)
   }
 }
 
+// Undo and the clipboard, the same for single- and multi-line edits.
+template <typename Edit>
+LRESULT clipboardProc(Edit* e, UINT message)
+{
+  switch (message) {
+  case EM_UNDO:
+    e->undo();
+    return TRUE;
+  case WM_COPY:
+    e->copy();
+    return 0;
+  case WM_CUT:
+    e->cut();
+    return 0;
+  case WM_PASTE:
+    e->paste();
+    return 0;
+  default:
+    return 0;
+  }
+}
+
 int visualLineCount(QPlainTextEdit* e)
 {
   int lines = 0;
@@ -147,20 +169,8 @@ LRESULT plainEditProc(QPlainTextEdit* e, UINT message, WPARAM wParam, LPARAM lPa
     return TRUE;
   case EM_GETFIRSTVISIBLELINE:
     return e->verticalScrollBar()->value();
-  case EM_UNDO:
-    e->undo();
-    return TRUE;
-  case WM_COPY:
-    e->copy();
-    return 0;
-  case WM_CUT:
-    e->cut();
-    return 0;
-  case WM_PASTE:
-    e->paste();
-    return 0;
   default:
-    return 0;
+    return clipboardProc(e, message);
   }
 }
 
@@ -178,20 +188,8 @@ LRESULT lineEditProc(QLineEdit* e, UINT message, WPARAM wParam, LPARAM lParam)
   }
   case EM_GETLINECOUNT:
     return 1;
-  case EM_UNDO:
-    e->undo();
-    return TRUE;
-  case WM_COPY:
-    e->copy();
-    return 0;
-  case WM_CUT:
-    e->cut();
-    return 0;
-  case WM_PASTE:
-    e->paste();
-    return 0;
   default:
-    return 0;
+    return clipboardProc(e, message);
   }
 }
 

@@ -66,9 +66,7 @@ TEST_F(Channel, RefusedConnectReportsTheCode)
 {
   const int port = test::FreeTcpPort();
   auto dlg = NewDialog();
-  dlg->SelectMode(MODE_TCP);
-  dlg->SetDest(Ip(127, 0, 0, 1), port);
-  dlg->Click(IDC_CONNECT);
+  dlg->OpenChannel(MODE_TCP, Ip(127, 0, 0, 1), port);
   EXPECT_EQ(m_boxes, std::vector<std::string>{"连接服务器失败[10061]:WSAECONNREFUSED.\n"});
   EXPECT_FALSE(dlg->IsOpen());
   EXPECT_EQ(dlg->Text(IDC_CONNECT), "连 接");
@@ -110,9 +108,7 @@ TEST_F(Channel, PortAbove65535KeepsItsLow16Bits)
   int port = 0;
   test::Fd listener = test::TcpListener(&port);
   auto dlg = NewDialog();
-  dlg->SelectMode(MODE_TCP);
-  dlg->SetDest(Ip(127, 0, 0, 1), 65536 + port);
-  dlg->Click(IDC_CONNECT);
+  dlg->OpenChannel(MODE_TCP, Ip(127, 0, 0, 1), 65536 + port);
   ASSERT_TRUE(dlg->IsOpen()) << (m_boxes.empty() ? "" : m_boxes.front());
   EXPECT_TRUE(test::Accept(listener));
   EXPECT_EQ(Saved()["LastDestPort"], 65536 + port);
@@ -150,9 +146,7 @@ TEST_F(Channel, PeerCloseAndResetReturnToClosed)
     int port = 0;
     test::Fd listener = test::TcpListener(&port);
     auto dlg = NewDialog();
-    dlg->SelectMode(MODE_TCP);
-    dlg->SetDest(Ip(127, 0, 0, 1), port);
-    dlg->Click(IDC_CONNECT);
+    dlg->OpenChannel(MODE_TCP, Ip(127, 0, 0, 1), port);
     ASSERT_TRUE(dlg->IsOpen());
     test::Fd peer = test::Accept(listener);
     if (reset)
@@ -173,9 +167,7 @@ TEST_F(Channel, LateCloseNotificationIsIgnored)
   int port = 0;
   test::Fd listener = test::TcpListener(&port);
   auto dlg = NewDialog();
-  dlg->SelectMode(MODE_TCP);
-  dlg->SetDest(Ip(127, 0, 0, 1), port);
-  dlg->Click(IDC_CONNECT);
+  dlg->OpenChannel(MODE_TCP, Ip(127, 0, 0, 1), port);
   const ws::SOCKET old = dlg->m_socket;
   dlg->Click(IDC_CONNECT);
   dlg->PostMessage(WM_SOCKET_NOTIFY, old, ws::WSAMAKESELECTREPLY(ws::FD_CLOSE, 0));
@@ -192,9 +184,7 @@ TEST_F(Channel, DestructorClosesAnOpenChannelOnce)
   test::Fd peer = test::UdpSocket(&port);
   {
     auto dlg = NewDialog();
-    dlg->SelectMode(MODE_UDP);
-    dlg->SetDest(Ip(127, 0, 0, 1), port);
-    dlg->Click(IDC_CONNECT);
+    dlg->OpenChannel(MODE_UDP, Ip(127, 0, 0, 1), port);
     ASSERT_TRUE(dlg->IsOpen());
   }
   EXPECT_EQ(layer.Count("closesocket"), 1);
@@ -220,9 +210,7 @@ TEST_P(FailureTable, ReportsAndReleases)
   test::RecordingSocketLayer layer;
   layer.FailOn(row.call, row.code);
   auto dlg = NewDialog();
-  dlg->SelectMode(row.mode);
-  dlg->SetDest(row.address, port);
-  dlg->Click(IDC_CONNECT);
+  dlg->OpenChannel(row.mode, row.address, port);
   if (row.message.empty())
     EXPECT_TRUE(m_boxes.empty());
   else
@@ -266,9 +254,7 @@ TEST_F(Channel, VersionMismatchIsSilent)
   test::RecordingSocketLayer layer;
   layer.ReportVersion(0x0101);
   auto dlg = NewDialog();
-  dlg->SelectMode(MODE_UDP);
-  dlg->SetDest(kLoopback, 9);
-  dlg->Click(IDC_CONNECT);
+  dlg->OpenChannel(MODE_UDP, kLoopback, 9);
   EXPECT_TRUE(m_boxes.empty());
   EXPECT_EQ(layer.Count("socket"), 0);
   EXPECT_EQ(layer.Count("WSACleanup"), 1);

@@ -156,9 +156,7 @@ TEST_F(WindowChrome, AboutIsModalWhileTheChannelRuns)
   auto dlg = NewDialog();
   int peerPort = 0;
   test::Fd peer = test::UdpSocket(&peerPort);
-  dlg->SelectMode(MODE_UDP);
-  dlg->SetDest(Ip(127, 0, 0, 1), peerPort);
-  dlg->Click(IDC_CONNECT);
+  dlg->OpenChannel(MODE_UDP, Ip(127, 0, 0, 1), peerPort);
   ASSERT_TRUE(dlg->IsOpen());
   // Find our own port by sending to the peer once.
   dlg->SetText(IDC_SEND_TEXT, "hi");

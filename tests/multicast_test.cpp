@@ -81,9 +81,7 @@ TEST_F(Multicast, UnicastDestinationIsPlainUdp)
 {
   test::RecordingSocketLayer layer;
   auto dlg = NewDialog();
-  dlg->SelectMode(MODE_MULTICAST);
-  dlg->SetDest(Ip(127, 0, 0, 1), 9);
-  dlg->Click(IDC_CONNECT);
+  dlg->OpenChannel(MODE_MULTICAST, Ip(127, 0, 0, 1), 9);
   ASSERT_TRUE(dlg->IsOpen());
   dlg->Click(IDC_CONNECT);
   for (const char* call : {"setsockopt:3", "setsockopt:4", "setsockopt:5", "setsockopt:6", "shutdown"})
@@ -96,9 +94,7 @@ TEST_F(Multicast, LeaveFailureIsReportedAndClosingGoesOn)
   test::RecordingSocketLayer layer;
   layer.FailOn("setsockopt:6", ws::WSAEADDRNOTAVAIL);
   auto dlg = NewDialog();
-  dlg->SelectMode(MODE_MULTICAST);
-  dlg->SetDest(kGroup, test::FreeUdpPort());
-  dlg->Click(IDC_CONNECT);
+  dlg->OpenChannel(MODE_MULTICAST, kGroup, test::FreeUdpPort());
   ASSERT_TRUE(dlg->IsOpen());
   dlg->Click(IDC_CONNECT);
   EXPECT_EQ(m_boxes, std::vector<std::string>{"退出组播组出错[10049]:WSAEADDRNOTAVAIL.\n"});
@@ -111,9 +107,7 @@ TEST_F(Multicast, JoinWithoutARouteIsReported)
 {
   ASSERT_EQ(std::system("ip route del 224.0.0.0/4 dev lo"), 0);
   auto dlg = NewDialog();
-  dlg->SelectMode(MODE_MULTICAST);
-  dlg->SetDest(kGroup, 9);
-  dlg->Click(IDC_CONNECT);
+  dlg->OpenChannel(MODE_MULTICAST, kGroup, 9);
   EXPECT_EQ(std::system("ip route add 224.0.0.0/4 dev lo src 127.0.0.1"), 0);
   EXPECT_EQ(m_boxes, std::vector<std::string>{"加入组播组出错[10051]:WSAENETUNREACH.\n"});
   EXPECT_FALSE(dlg->IsOpen());

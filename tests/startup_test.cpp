@@ -46,9 +46,7 @@ TEST_F(Startup, RestoresTheLastSuccessfulOpen)
     ASSERT_TRUE(dlg->IsOpen());
     dlg->Click(IDC_CONNECT);
     // A failed open afterwards writes nothing.
-    dlg->SelectMode(MODE_TCP);
-    dlg->SetDest(Ip(127, 0, 0, 1), test::FreeTcpPort());
-    dlg->Click(IDC_CONNECT);
+    dlg->OpenChannel(MODE_TCP, Ip(127, 0, 0, 1), test::FreeTcpPort());
     ASSERT_EQ(m_boxes.size(), 1u);
   }
   auto dlg = NewDialog();

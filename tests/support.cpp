@@ -80,6 +80,13 @@ void TestDlg::SetDest(DWORD dwIP, int nPort)
   SetText(IDC_DEST_PORT, port);
 }
 
+void TestDlg::OpenChannel(int nMode, DWORD dwIP, int nPort)
+{
+  SelectMode(nMode);
+  SetDest(dwIP, nPort);
+  Click(IDC_CONNECT);
+}
+
 void DialogTest::SetUp()
 {
   ASSERT_TRUE(m_dir.isValid());

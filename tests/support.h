@@ -42,6 +42,8 @@ public:
   void SetCheck(int nID, bool on);
   void SelectMode(int nIndex);
   void SetDest(DWORD dwIP, int nPort);
+  // Selects the mode, enters the destination and presses the toggle.
+  void OpenChannel(int nMode, DWORD dwIP, int nPort);
   bool Enabled(int nID) const { return W(nID)->isEnabled(); }
   int Mode() { return static_cast<int>(GetDlgItem(IDC_MODE)->SendMessage(CB_GETCURSEL)); }
   bool IsOpen() { return m_socket != ws::INVALID_SOCKET; }

@@ -19,9 +19,7 @@ protected:
   {
     int port = 0;
     test::Fd listener = test::TcpListener(&port);
-    dlg.SelectMode(MODE_TCP);
-    dlg.SetDest(Ip(127, 0, 0, 1), port);
-    dlg.Click(IDC_CONNECT);
+    dlg.OpenChannel(MODE_TCP, Ip(127, 0, 0, 1), port);
     EXPECT_TRUE(dlg.IsOpen());
     return test::Accept(listener);
   }
