@@ -8,7 +8,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QContextMenuEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QTimer>
 
@@ -132,6 +134,33 @@ TEST_F(WindowChrome, SystemMenuEndsWithAbout)
   EXPECT_EQ(dlg->GetIcon(TRUE), dlg->GetIcon(FALSE));
   EXPECT_FALSE(dlg->widget()->windowIcon().isNull());
   EXPECT_EQ(dlg->widget()->windowIcon().availableSizes().value(0), QSize(32, 32));
+}
+
+TEST_F(WindowChrome, RightClickAndAltSpaceOpenTheSystemMenu)
+{
+  auto dlg = NewDialog();
+  const QStringList expected{QStringLiteral("最小化(&N)"), QStringLiteral("关闭(&C)\tAlt+F4"), QStringLiteral("-"),
+                             QStringLiteral("关于 Quorvin(&A)...")};
+  for (bool fromKeyboard : {false, true}) {
+    QStringList seen;
+    QTimer::singleShot(50, [&] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      if (!menu)
+        return;
+      for (QAction* a : menu->actions())
+        seen << (a->isSeparator() ? QStringLiteral("-") : a->text());
+      menu->close();
+    });
+    if (fromKeyboard) {
+      dlg->W(IDC_CONNECT)->setFocus();
+      QTest::keyClick(dlg->W(IDC_CONNECT), Qt::Key_Space, Qt::AltModifier);
+    } else {
+      QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5), dlg->widget()->mapToGlobal(QPoint(5, 5)));
+      QApplication::sendEvent(dlg->widget(), &click);
+    }
+    EXPECT_EQ(seen, expected) << (fromKeyboard ? "Alt+Space" : "right click");
+  }
+  EXPECT_TRUE(dlg->widget()->isVisible());
 }
 
 TEST_F(WindowChrome, NoAboutEntryWithAnEmptyString)

@@ -2,6 +2,8 @@
 #include "platform/socket_errors.h"
 #include "tests/support.h"
 
+#include <QElapsedTimer>
+
 #include <cerrno>
 
 namespace {
@@ -97,6 +99,24 @@ TEST_F(SocketLayer, RefusedConnectAndClosedSocketCodes)
   char c = 0;
   EXPECT_EQ(ws::recv(s, &c, 1, 0), ws::SOCKET_ERROR);
   EXPECT_EQ(ws::WSAGetLastError(), ws::WSAENOTSOCK);
+}
+
+// Takes about 21 seconds: a listener whose queue is full drops the SYN, so only the time limit ends
+// the wait.
+TEST_F(SocketLayer, BlockingConnectGivesUpAsWindowsDoes)
+{
+  int port = 0;
+  test::Fd listener = test::TcpListener(&port, "127.0.0.1", 0);
+  test::Fd queued = test::TcpConnect(port);
+  const ws::SOCKET s = ws::socket(ws::AF_INET, ws::SOCK_STREAM, ws::IPPROTO_TCP);
+  const ws::sockaddr_in to = Loopback(port);
+  QElapsedTimer clock;
+  clock.start();
+  EXPECT_EQ(ws::connect(s, reinterpret_cast<const ws::sockaddr*>(&to), 16), ws::SOCKET_ERROR);
+  EXPECT_EQ(ws::WSAGetLastError(), ws::WSAETIMEDOUT);
+  EXPECT_GE(clock.elapsed(), 20000);
+  EXPECT_LE(clock.elapsed(), 23000);
+  ws::closesocket(s);
 }
 
 TEST_F(SocketLayer, ReadNotificationWaitsForARead)

@@ -158,15 +158,23 @@ bool Readable(int fd, int timeoutMs)
 
 }  // namespace
 
-Fd TcpListener(int* pPort, const char* address)
+Fd TcpListener(int* pPort, const char* address, int backlog)
 {
   Fd s(::socket(AF_INET, SOCK_STREAM, 0));
   const int one = 1;
   ::setsockopt(s.get(), SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
   sockaddr_in a = Address(address, *pPort);
-  if (::bind(s.get(), reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(s.get(), 8) != 0)
+  if (::bind(s.get(), reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(s.get(), backlog) != 0)
     return Fd();
   *pPort = BoundPort(s.get());
+  return s;
+}
+
+Fd TcpConnect(int port)
+{
+  Fd s(::socket(AF_INET, SOCK_STREAM, 0));
+  sockaddr_in a = Address("127.0.0.1", port);
+  ::connect(s.get(), reinterpret_cast<sockaddr*>(&a), sizeof a);
   return s;
 }
 

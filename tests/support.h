@@ -80,7 +80,9 @@ private:
   int m_fd;
 };
 
-Fd TcpListener(int* pPort, const char* address = "127.0.0.1");
+Fd TcpListener(int* pPort, const char* address = "127.0.0.1", int backlog = 8);
+// A connection to a loopback port, made without waiting for it to be accepted.
+Fd TcpConnect(int port);
 Fd Accept(const Fd& listener, int timeoutMs = 5000);
 Fd UdpSocket(int* pPort, const char* address = "127.0.0.1");
 int FreeTcpPort();
