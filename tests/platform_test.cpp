@@ -13,6 +13,9 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace {
 
 using test::DialogTest;
@@ -275,6 +278,34 @@ TEST_F(ProfileStore, DamagedFilesGiveSaneValues)
     f.close();
     EXPECT_EQ(static_cast<int>(test::App().GetProfileInt("ClientParams", "LastDestPort", 0)), c.expected) << c.content;
   }
+}
+
+TEST_F(ProfileStore, TwoProgramsWritingAtOnceLoseNothing)
+{
+  CWinApp& app = test::App();
+  app.WriteProfileInt("Other", "Keep", 1);
+  constexpr int kWrites = 60;
+  std::vector<pid_t> children;
+  for (const char* prefix : {"A", "B"}) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+      for (int i = 0; i < kWrites; ++i)
+        app.WriteProfileInt("ClientParams", (std::string(prefix) + std::to_string(i)).c_str(), i);
+      _exit(0);
+    }
+    children.push_back(pid);
+  }
+  for (pid_t pid : children) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  for (const char* prefix : {"A", "B"}) {
+    for (int i = 0; i < kWrites; ++i)
+      EXPECT_EQ(static_cast<int>(app.GetProfileInt("ClientParams", (std::string(prefix) + std::to_string(i)).c_str(), -1)), i)
+          << prefix << i;
+  }
+  EXPECT_EQ(static_cast<int>(app.GetProfileInt("Other", "Keep", 0)), 1);
 }
 
 TEST(VersionInfo, AFileWithoutItHasNone)
