@@ -3,8 +3,7 @@ PRESET ?= default
 BUILD_DIR := build/$(PRESET)
 
 APT_PACKAGES := cmake ninja-build g++ make pkg-config qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins \
-  libgtest-dev libgmock-dev libbenchmark-dev fonts-noto-cjk clang libclang-rt-14-dev iproute2 util-linux \
-  xvfb xauth socat
+  libgtest-dev libgmock-dev libbenchmark-dev fonts-noto-cjk clang libclang-rt-14-dev iproute2 util-linux socat
 
 .PHONY: deps build run test sanitize fuzz bench clean
 
