@@ -10,6 +10,8 @@
 #include <QClipboard>
 #include <QFile>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 
@@ -163,6 +165,26 @@ TEST_F(KeyboardRouting, MessageBoxLoopKeepsDeliveringPostedMessages)
   });
   AfxMessageBox("x");
   EXPECT_TRUE(handledWhileShown);
+}
+
+TEST_F(KeyboardRouting, MessageBoxesWearTheDialogColours)
+{
+  auto dlg = NewDialog();
+  QString caption;
+  QColor background;
+  QString button;
+  platform::SetMessageBoxHook([&](const CString&) {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box)
+      return;
+    caption = box->windowTitle();
+    background = box->palette().color(QPalette::Window);
+    button = box->buttons().value(0) ? box->buttons().value(0)->text() : QString();
+  });
+  AfxMessageBox("连接服务器失败[10061]:WSAECONNREFUSED.\n");
+  EXPECT_EQ(caption, QStringLiteral("Lanspry"));
+  EXPECT_EQ(background, QColor(221, 233, 255));
+  EXPECT_EQ(button, QStringLiteral("确定"));
 }
 
 TEST(ReceiveView, TextInIsTextOut)
