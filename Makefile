@@ -40,6 +40,7 @@ fuzz: deps
 
 bench: build
 	$(BUILD_DIR)/bench/codec_bench
+	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/display_bench
 	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/flood
 
 clean:

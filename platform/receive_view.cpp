@@ -63,12 +63,8 @@ void ReceiveView::changeEvent(QEvent* e)
 
 qreal ReceiveView::advance(char32_t c)
 {
-  if (c < 128) {
-    qreal& a = m_asciiAdvance[c];
-    if (a == 0)
-      a = std::max<qreal>(QFontMetricsF(font()).horizontalAdvance(QChar(static_cast<char16_t>(c))), 0.001);
-    return a;
-  }
+  if (c < 128)
+    return m_asciiAdvance[c];
   auto it = m_otherAdvance.constFind(c);
   if (it != m_otherAdvance.constEnd())
     return *it;
@@ -86,7 +82,8 @@ void ReceiveView::setText(const QString& text)
 }
 
 // Line starts in one pass: words wrap at spaces and around CJK characters; a word wider than the
-// line breaks where it overflows; spaces may hang past the edge.
+// line breaks where it overflows; spaces may hang past the edge. ASCII, all of a hex dump, takes
+// the short path through a table of advances.
 void ReceiveView::relayout()
 {
   const int width = std::max(1, viewport()->width() - 2 * kMargin);
@@ -94,36 +91,55 @@ void ReceiveView::relayout()
   m_lineHeight = std::max<qreal>(1, std::ceil(fm.height()));
   m_ascent = fm.ascent();
   m_wrapWidth = width;
+  if (m_asciiAdvance[u'0'] == 0) {
+    for (char16_t c = 0; c < 128; ++c)
+      m_asciiAdvance[c] = c < u' ' ? 0 : fm.horizontalAdvance(QChar(c));
+  }
+  // Widths in 1/64 px, so the running sum is an integer chain.
+  std::array<int, 128> ascii{};
+  for (std::size_t c = 0; c < ascii.size(); ++c)
+    ascii[c] = static_cast<int>(std::lround(m_asciiAdvance[c] * 64));
+  const int limit = width * 64;
   m_lineStarts.assign(1, 0);
-  qreal x = 0;
-  int breakAt = 0;
-  qreal xAtBreak = 0;
+  const char16_t* text = reinterpret_cast<const char16_t*>(m_text.constData());
   const int n = static_cast<int>(m_text.size());
+  int lineStart = 0;
+  int breakAt = 0;
+  int x = 0;
+  int xAtBreak = 0;
   for (int i = 0; i < n;) {
-    const Unit u = unitAt(m_text, i);
-    if (u.code == u'\n') {
-      i += u.length;
-      m_lineStarts.push_back(i);
-      x = 0;
-      breakAt = i;
-      xAtBreak = 0;
-      continue;
+    const char16_t c = text[i];
+    int length = 1;
+    int a = 0;
+    bool cjk = false;
+    if (c < 128) {
+      if (c == u'\n') {
+        m_lineStarts.push_back(++i);
+        lineStart = breakAt = i;
+        x = xAtBreak = 0;
+        continue;
+      }
+      a = ascii[c];
+    } else {
+      const Unit u = unitAt(m_text, i);
+      length = u.length;
+      cjk = isCjk(u.code);
+      a = static_cast<int>(std::lround(advance(u.code) * 64));
+      if (cjk) {
+        breakAt = i;
+        xAtBreak = x;
+      }
     }
-    const qreal a = u.code == u'\r' ? 0 : advance(u.code);
-    if (isCjk(u.code)) {
-      breakAt = i;
-      xAtBreak = x;
-    }
-    if (u.code != u' ' && x + a > width && i > m_lineStarts.back()) {
-      const int start = breakAt > m_lineStarts.back() ? breakAt : i;
+    if (c != u' ' && x + a > limit && i > lineStart) {
+      const int start = breakAt > lineStart ? breakAt : i;
       x = start == breakAt ? x - xAtBreak : 0;
       m_lineStarts.push_back(start);
-      breakAt = start;
+      lineStart = breakAt = start;
       xAtBreak = 0;
     }
     x += a;
-    i += u.length;
-    if (u.code == u' ' || isCjk(u.code)) {
+    i += length;
+    if (c == u' ' || cjk) {
       breakAt = i;
       xAtBreak = x;
     }

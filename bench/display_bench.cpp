@@ -1,0 +1,63 @@
+// What the receive display costs to take a whole new text and show its end, as the receive step
+// does it: set the text, ask for the line count, scroll by it, paint.
+#include "codec/hexcodec.h"
+#include "platform/receive_view.h"
+#include "platform/startup.h"
+
+#include <QApplication>
+#include <QFont>
+
+#include <benchmark/benchmark.h>
+
+#include <vector>
+
+namespace {
+
+void TakeText(benchmark::State& state, const QString& text)
+{
+  platform::ReceiveView view(nullptr);
+  QFont font(QStringLiteral("Noto Sans Mono CJK SC"));
+  font.setPointSize(9);
+  view.setFont(font);
+  view.resize(416, 172);
+  view.show();
+  for (auto _ : state) {
+    view.setText(text);
+    const auto lines = view.windowProc(EM_GETLINECOUNT, 0, 0);
+    view.windowProc(EM_LINESCROLL, 0, lines);
+    view.repaint();
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * text.size() * 2);
+}
+
+void FullHexBuffer(benchmark::State& state)
+{
+  std::vector<BYTE> buf(65536);
+  for (std::size_t i = 0; i < buf.size(); ++i)
+    buf[i] = static_cast<BYTE>(i * 7);
+  TakeText(state, QString::fromUtf8(RenderReceiveBuffer(buf.data(), 65536, TRUE).str()));
+}
+BENCHMARK(FullHexBuffer)->Unit(benchmark::kMicrosecond);
+
+void FullTextBuffer(benchmark::State& state)
+{
+  QString text;
+  while (text.size() < 40000)
+    text += QStringLiteral("GET /index.html HTTP/1.1 中文数据 ");
+  TakeText(state, text);
+}
+BENCHMARK(FullTextBuffer)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  platform::InitializeGui();
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
