@@ -5,6 +5,7 @@
 #include "tests/support.h"
 
 #include <QApplication>
+#include <QTemporaryDir>
 
 int main(int argc, char** argv)
 {
@@ -15,5 +16,8 @@ int main(int argc, char** argv)
   platform::InitializeGui();
   AfxSetResourceTable(&LanspryResources());
   test::App().SetDialogBkColor(RGB(221, 233, 255), RGB(0, 0, 0));
+  // Nothing here may touch the user's own settings file; fixtures give each test its own.
+  QTemporaryDir settings;
+  test::App().m_strProfileName = settings.filePath(QStringLiteral("lanspry.ini")).toStdString();
   return RUN_ALL_TESTS();
 }
