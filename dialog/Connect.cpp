@@ -96,7 +96,7 @@ void CSocketTestDlg::OnConnect()
   GetDlgItem(IDC_CONNECT)->GetWindowText(strCaption);
   m_ctlDestIP.SendMessage(IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&m_dwDestIP));
 
-  if (strCaption == "创 建" || strCaption == "连 接") {
+  if (strCaption == CAPTION_CREATE || strCaption == CAPTION_CONNECT) {
     UpdateData(TRUE);
     if (m_ctlDestIP.SendMessage(IPM_ISBLANK) || m_dwDestIP == 0) {
       AfxMessageBox("请输入正确的目标地址.");
@@ -170,7 +170,7 @@ void CSocketTestDlg::OnConnect()
     for (int nID : {IDC_DEST_IP, IDC_DEST_PORT, IDC_LOCAL_PORT, IDC_USE_LOCAL_PORT, IDC_MODE})
       GetDlgItem(nID)->EnableWindow(FALSE);
     GetDlgItem(IDC_SEND)->EnableWindow(TRUE);
-    GetDlgItem(IDC_CONNECT)->SetWindowText(nMode == MODE_TCP ? "断开连接" : "关 闭");
+    GetDlgItem(IDC_CONNECT)->SetWindowText(nMode == MODE_TCP ? CAPTION_DISCONNECT : CAPTION_CLOSE);
     return;
   }
 
@@ -191,7 +191,7 @@ LRESULT CSocketTestDlg::OnSocketClosed(WPARAM, LPARAM)
   if (m_socket == INVALID_SOCKET)
     return 0;
   ReleaseSocket();
-  GetDlgItem(IDC_CONNECT)->SetWindowText("连 接");
+  GetDlgItem(IDC_CONNECT)->SetWindowText(CAPTION_CONNECT);
   RestoreSettingsControls();
   return 0;
 }

@@ -6,11 +6,6 @@
 
 using namespace ws;
 
-namespace {
-constexpr const char* kCaptionConnect = "连 接";
-constexpr const char* kCaptionCreate = "创 建";
-}  // namespace
-
 CSocketTestDlg::CSocketTestDlg(CWnd* pParent)
     : CDialog(CSocketTestDlg::IDD, pParent),
       m_strSend(""),
@@ -82,7 +77,7 @@ void CSocketTestDlg::EnableIfChecked(int nIDCtrl, int nIDCheck)
 
 void CSocketTestDlg::SetClosedCaption(int nMode)
 {
-  GetDlgItem(IDC_CONNECT)->SetWindowText(nMode == MODE_TCP ? kCaptionConnect : kCaptionCreate);
+  GetDlgItem(IDC_CONNECT)->SetWindowText(nMode == MODE_TCP ? CAPTION_CONNECT : CAPTION_CREATE);
 }
 
 void CSocketTestDlg::OnSelchangeMode()

@@ -12,6 +12,12 @@
 
 enum { MODE_TCP = 0, MODE_UDP = 1, MODE_MULTICAST = 2 };
 
+// The toggle's captions carry the channel's state: closed, then open, for TCP and the datagram modes.
+inline constexpr const char* CAPTION_CONNECT = "连 接";
+inline constexpr const char* CAPTION_CREATE = "创 建";
+inline constexpr const char* CAPTION_DISCONNECT = "断开连接";
+inline constexpr const char* CAPTION_CLOSE = "关 闭";
+
 inline constexpr int RECV_BUFFER_SIZE = 65536;
 inline constexpr int SEND_BUFFER_SIZE = 32768;
 // Large enough for any IPv4 datagram, so none is lost for want of room.

@@ -30,8 +30,11 @@ QColor toQColor(COLORREF c)
   return {GetRValue(c), GetGValue(c), GetBValue(c)};
 }
 
-QString defaultProfilePath()
+// The named settings file, or lanspry.ini in the user's configuration folder.
+QString profilePath(const std::string& name)
 {
+  if (!name.empty())
+    return QString::fromStdString(name);
   const QString dir = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
   return QDir(dir.isEmpty() ? QDir::homePath() : dir).filePath(QStringLiteral("lanspry.ini"));
 }
@@ -80,7 +83,7 @@ int CWinApp::ExitInstance()
 
 UINT CWinApp::GetProfileInt(LPCTSTR lpszSection, LPCTSTR lpszEntry, int nDefault)
 {
-  const QString path = m_strProfileName.empty() ? defaultProfilePath() : QString::fromStdString(m_strProfileName);
+  const QString path = profilePath(m_strProfileName);
   QSettings settings(path, QSettings::IniFormat);
   const QString key = platform::fromCodePage(lpszSection) + u'/' + platform::fromCodePage(lpszEntry);
   const QVariant value = settings.value(key);
@@ -94,7 +97,7 @@ UINT CWinApp::GetProfileInt(LPCTSTR lpszSection, LPCTSTR lpszEntry, int nDefault
 
 BOOL CWinApp::WriteProfileInt(LPCTSTR lpszSection, LPCTSTR lpszEntry, int nValue)
 {
-  const QString path = m_strProfileName.empty() ? defaultProfilePath() : QString::fromStdString(m_strProfileName);
+  const QString path = profilePath(m_strProfileName);
   QDir().mkpath(QFileInfo(path).absolutePath());
   // QSettings merges with what is on disk, writes a new file and renames it, under a lock file.
   QSettings settings(path, QSettings::IniFormat);

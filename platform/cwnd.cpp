@@ -194,12 +194,10 @@ CWnd* CWnd::SetFocus()
 
 CWnd* CWnd::GetFocus()
 {
-  QWidget* w = QApplication::focusWidget();
-  for (; w; w = w->isWindow() ? nullptr : w->parentWidget()) {
+  // The focus may sit in a part of a control (a field of the address control): the control counts.
+  for (QWidget* w = QApplication::focusWidget(); w && !w->isWindow(); w = w->parentWidget()) {
     const QVariant id = w->property(kIdProperty);
-    if (!id.isValid() || w->isWindow())
-      continue;
-    CDialog* dlg = platform::DialogOf(w);
+    CDialog* dlg = id.isValid() ? platform::DialogOf(w) : nullptr;
     if (dlg)
       return dlg->GetDlgItem(id.toInt());
   }

@@ -223,7 +223,7 @@ public:
     rearm(fd);
     const auto size = static_cast<std::size_t>(std::max(len, 0));
     // A datagram longer than the buffer fails as on Windows instead of arriving cut short.
-    const bool datagram = m_datagram.contains(fd) && m_datagram[fd];
+    const bool datagram = isDatagram(fd);
     ::sockaddr_in addr{};
     ::socklen_t addrlen = sizeof addr;
     const ssize_t n = ::recvfrom(fd, buf, size, flags | (datagram ? MSG_TRUNC : 0), reinterpret_cast<::sockaddr*>(&addr), &addrlen);
@@ -245,6 +245,12 @@ private:
     UINT message = 0;
     long events = 0;
   };
+
+  bool isDatagram(int fd) const
+  {
+    auto it = m_datagram.find(fd);
+    return it != m_datagram.end() && it->second;
+  }
 
   bool ready()
   {
@@ -336,7 +342,7 @@ private:
       return;
     Watch& w = it->second;
     w.notifier->setEnabled(false);
-    if (m_datagram[fd]) {
+    if (isDatagram(fd)) {
       if (w.events & winsock::kFdRead)
         post(w, fd, winsock::kFdRead, 0);
       return;

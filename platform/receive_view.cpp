@@ -48,17 +48,29 @@ ReceiveView::ReceiveView(QWidget* parent) : QAbstractScrollArea(parent)
   viewport()->setBackgroundRole(QPalette::Base);
   verticalScrollBar()->setSingleStep(1);
   connect(verticalScrollBar(), &QScrollBar::valueChanged, viewport(), qOverload<>(&QWidget::update));
+  refreshMetrics();
 }
 
 void ReceiveView::changeEvent(QEvent* e)
 {
   if (e->type() == QEvent::FontChange) {
-    m_asciiAdvance.fill(0);
-    m_otherAdvance.clear();
-    m_wrapWidth = -1;
+    refreshMetrics();
     relayout();
   }
   QAbstractScrollArea::changeEvent(e);
+}
+
+// Everything line breaking and painting need from the font, taken once per font.
+void ReceiveView::refreshMetrics()
+{
+  const QFontMetricsF fm(font());
+  m_lineHeight = std::max<qreal>(1, std::ceil(fm.height()));
+  m_ascent = fm.ascent();
+  for (char16_t c = 0; c < 128; ++c) {
+    m_asciiAdvance[c] = c < u' ' ? 0 : fm.horizontalAdvance(QChar(c));
+    m_asciiWidth64[c] = static_cast<int>(std::lround(m_asciiAdvance[c] * 64));
+  }
+  m_otherAdvance.clear();
 }
 
 qreal ReceiveView::advance(char32_t c)
@@ -77,7 +89,6 @@ void ReceiveView::setText(const QString& text)
 {
   m_text = text;
   m_anchor = m_caret = 0;
-  m_wrapWidth = -1;
   relayout();
 }
 
@@ -87,18 +98,8 @@ void ReceiveView::setText(const QString& text)
 void ReceiveView::relayout()
 {
   const int width = std::max(1, viewport()->width() - 2 * kMargin);
-  const QFontMetricsF fm(font());
-  m_lineHeight = std::max<qreal>(1, std::ceil(fm.height()));
-  m_ascent = fm.ascent();
   m_wrapWidth = width;
-  if (m_asciiAdvance[u'0'] == 0) {
-    for (char16_t c = 0; c < 128; ++c)
-      m_asciiAdvance[c] = c < u' ' ? 0 : fm.horizontalAdvance(QChar(c));
-  }
   // Widths in 1/64 px, so the running sum is an integer chain.
-  std::array<int, 128> ascii{};
-  for (std::size_t c = 0; c < ascii.size(); ++c)
-    ascii[c] = static_cast<int>(std::lround(m_asciiAdvance[c] * 64));
   const int limit = width * 64;
   m_lineStarts.assign(1, 0);
   const char16_t* text = reinterpret_cast<const char16_t*>(m_text.constData());
@@ -119,7 +120,7 @@ void ReceiveView::relayout()
         x = xAtBreak = 0;
         continue;
       }
-      a = ascii[c];
+      a = m_asciiWidth64[c];
     } else {
       const Unit u = unitAt(m_text, i);
       length = u.length;
@@ -194,7 +195,7 @@ qreal ReceiveView::xOf(int line, int position)
   qreal x = 0;
   for (int i = m_lineStarts[static_cast<std::size_t>(line)]; i < position;) {
     const Unit u = unitAt(m_text, i);
-    x += u.code == u'\r' ? 0 : advance(u.code);
+    x += advance(u.code);
     i += u.length;
   }
   return x;

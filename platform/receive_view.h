@@ -42,6 +42,7 @@ protected:
   void focusOutEvent(QFocusEvent* e) override;
 
 private:
+  void refreshMetrics();
   qreal advance(char32_t c);
   void relayout();
   void updateScrollBar();
@@ -55,7 +56,8 @@ private:
   int m_wrapWidth = -1;
   qreal m_lineHeight = 1;
   qreal m_ascent = 0;
-  std::array<qreal, 128> m_asciiAdvance{};
+  std::array<qreal, 128> m_asciiAdvance{};  // control characters, CR among them, take no room
+  std::array<int, 128> m_asciiWidth64{};
   QHash<char32_t, qreal> m_otherAdvance;
   int m_anchor = 0;
   int m_caret = 0;
