@@ -3,7 +3,8 @@ PRESET ?= default
 BUILD_DIR := build/$(PRESET)
 
 APT_PACKAGES := cmake ninja-build g++ make pkg-config qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins \
-  libgtest-dev libgmock-dev libbenchmark-dev fonts-noto-cjk clang libclang-rt-14-dev iproute2 util-linux socat
+  libgtest-dev libgmock-dev libbenchmark-dev fonts-noto-cjk clang libclang-rt-14-dev iproute2 util-linux socat \
+  xvfb xdotool python3-pytest
 
 .PHONY: deps build run test sanitize fuzz bench clean
 
@@ -40,6 +41,7 @@ fuzz: deps
 
 bench: build
 	$(BUILD_DIR)/bench/codec_bench
+	$(BUILD_DIR)/bench/profile_bench
 	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/display_bench
 	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/flood
 

@@ -201,7 +201,7 @@ void CDialog::destroyWindow()
     d->widget->hide();
     delete d->widget.data();
   }
-  m_pWidget = nullptr;
+  detach();
 }
 
 INT_PTR CDialog::DoModal()

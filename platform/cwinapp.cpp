@@ -1,15 +1,17 @@
 #include "platform/cwinapp.h"
 
 #include "platform/cwnd.h"
+#include "platform/ini_text.h"
+#include "platform/profile_file.h"
 #include "platform/qt_private.h"
 #include "platform/resources.h"
 #include "platform/winsock.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSettings>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -17,6 +19,9 @@
 #include <limits>
 #include <map>
 #include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
 
 namespace {
 
@@ -41,11 +46,10 @@ QString profilePath(const std::string& name)
 
 // Leading optional sign and decimal digits, as the Windows profile reader takes them; anything
 // else reads as 0, and values beyond 32 bits are held at the nearest limit.
-int parseProfileInt(const QString& text)
+int parseProfileInt(std::string_view text)
 {
-  const QByteArray bytes = text.trimmed().toLatin1();
-  const char* first = bytes.constData();
-  const char* last = first + bytes.size();
+  const char* first = text.data();
+  const char* last = first + text.size();
   if (first != last && *first == '+')
     ++first;
   long long value = 0;
@@ -83,27 +87,21 @@ int CWinApp::ExitInstance()
 
 UINT CWinApp::GetProfileInt(LPCTSTR lpszSection, LPCTSTR lpszEntry, int nDefault)
 {
-  const QString path = profilePath(m_strProfileName);
-  QSettings settings(path, QSettings::IniFormat);
-  const QString key = platform::fromCodePage(lpszSection) + u'/' + platform::fromCodePage(lpszEntry);
-  const QVariant value = settings.value(key);
-  if (!value.isValid())
+  const std::optional<std::string> text = platform::ReadWholeFile(profilePath(m_strProfileName).toStdString());
+  const std::optional<std::string> value = text ? platform::FindIniValue(*text, lpszSection, lpszEntry) : std::nullopt;
+  if (!value)
     return static_cast<UINT>(nDefault);
-  // A value holding commas comes back as a list; it is no number.
-  if (value.typeId() == QMetaType::QStringList)
-    return 0;
-  return static_cast<UINT>(parseProfileInt(value.toString()));
+  return static_cast<UINT>(parseProfileInt(*value));
 }
 
 BOOL CWinApp::WriteProfileInt(LPCTSTR lpszSection, LPCTSTR lpszEntry, int nValue)
 {
   const QString path = profilePath(m_strProfileName);
   QDir().mkpath(QFileInfo(path).absolutePath());
-  // QSettings merges with what is on disk, writes a new file and renames it, under a lock file.
-  QSettings settings(path, QSettings::IniFormat);
-  settings.setValue(platform::fromCodePage(lpszSection) + u'/' + platform::fromCodePage(lpszEntry), QString::number(nValue));
-  settings.sync();
-  return settings.status() == QSettings::NoError;
+  const std::string value = std::to_string(nValue);
+  return platform::RewriteFile(path.toStdString(), [&](const std::string& text) {
+    return platform::SetIniValue(text, lpszSection, lpszEntry, value);
+  });
 }
 
 void CWinApp::SetDialogBkColor(COLORREF clrCtlBk, COLORREF clrCtlText)
@@ -141,18 +139,28 @@ CWnd* AfxGetMainWnd()
 
 void AfxEnableControlContainer() {}
 
+namespace {
+bool g_bSocketsStarted = false;
+}
+
 BOOL AfxSocketInit(void* lpwsaData)
 {
   ws::WSADATA data{};
   auto* out = lpwsaData ? static_cast<ws::WSADATA*>(lpwsaData) : &data;
+  if (g_bSocketsStarted)
+    return TRUE;
   if (ws::WSAStartup(MAKEWORD(1, 1), out) != 0)
     return FALSE;
-  // Released when the program ends, as the framework does at exit.
-  struct Release {
-    ~Release() { ws::WSACleanup(); }
-  };
-  static Release release;
+  g_bSocketsStarted = true;
   return TRUE;
+}
+
+void AfxSocketTerm()
+{
+  if (!g_bSocketsStarted)
+    return;
+  g_bSocketsStarted = false;
+  ws::WSACleanup();
 }
 
 int AfxMessageBox(LPCTSTR lpszText, UINT, UINT)

@@ -35,8 +35,10 @@ public:
 CWinApp* AfxGetApp();
 CWnd* AfxGetMainWnd();
 void AfxEnableControlContainer();
-// Starts the program's own socket support; released when the program ends.
+// Starts the program's own socket support once; the platform's main() releases it with
+// AfxSocketTerm when the application object's work is done.
 BOOL AfxSocketInit(void* lpwsaData = nullptr);
+void AfxSocketTerm();
 
 inline constexpr UINT MB_OK = 0x0;
 int AfxMessageBox(LPCTSTR lpszText, UINT nType = MB_OK, UINT nIDHelp = 0);

@@ -53,22 +53,42 @@ SHORT GetKeyState(int nVirtKey)
   return down ? static_cast<SHORT>(-128) : SHORT{0};  // 0xFF80 when down
 }
 
+// Drops the window's hold on its widget when the widget goes, so that no member control, temporary
+// wrapper or dialog outliving its widgets ever reaches freed memory.
+struct CWnd::WidgetLink {
+  QMetaObject::Connection destroyed;
+  ~WidgetLink() { QObject::disconnect(destroyed); }
+};
+
 CWnd::CWnd() = default;
 
 CWnd::~CWnd()
 {
-  if (m_pWidget && CWnd::fromWidget(m_pWidget) == this)
-    m_pWidget->setProperty(kCWndProperty, QVariant());
+  detach();
 }
 
 void CWnd::attach(QWidget* pWidget, int nID)
 {
+  detach();
   m_pWidget = pWidget;
   m_nID = nID;
   if (!pWidget)
     return;
   pWidget->setProperty(kCWndProperty, QVariant::fromValue(reinterpret_cast<quintptr>(this)));
   pWidget->setProperty(kIdProperty, nID);
+  m_pLink = std::make_unique<WidgetLink>();
+  m_pLink->destroyed = QObject::connect(pWidget, &QObject::destroyed, [this] {
+    m_pWidget = nullptr;
+    m_timers.clear();  // they were the widget's children and went with it
+  });
+}
+
+void CWnd::detach()
+{
+  m_pLink.reset();
+  if (m_pWidget && CWnd::fromWidget(m_pWidget) == this)
+    m_pWidget->setProperty(kCWndProperty, QVariant());
+  m_pWidget = nullptr;
 }
 
 CWnd* CWnd::fromWidget(const QWidget* pWidget)

@@ -45,9 +45,11 @@ public:
   virtual BOOL PreTranslateMessage(MSG* pMsg);
   virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
 
-  // The widget behind this window, for the Qt side of the platform; nullptr before creation.
+  // The widget behind this window, for the Qt side of the platform; nullptr before creation and
+  // from the moment the widget is destroyed, whoever destroys it.
   QWidget* widget() const { return m_pWidget; }
   void attach(QWidget* pWidget, int nID);
+  void detach();
   static CWnd* fromWidget(const QWidget* pWidget);
 
 protected:
@@ -61,6 +63,8 @@ protected:
   int m_nID = 0;
 
 private:
+  struct WidgetLink;
+  std::unique_ptr<WidgetLink> m_pLink;
   MSG m_currentMsg;
   std::unique_ptr<CMenu> m_pSysMenu;
   std::map<UINT_PTR, QTimer*> m_timers;

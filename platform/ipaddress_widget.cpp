@@ -91,25 +91,43 @@ int IpAddressWidget::indexOf(const QObject* o) const
   return -1;
 }
 
-void IpAddressWidget::moveTo(int i, bool atEnd)
+// Leaving a field for another: the one left is held to 0-255, the one entered shows its caret at
+// its start or end, or has all its text selected.
+void IpAddressWidget::moveTo(int from, int to, Entry entry)
+{
+  if (to < 0 || to > 3)
+    return;
+  clampField(from);
+  QLineEdit* f = m_fields[static_cast<std::size_t>(to)];
+  f->setFocus(Qt::OtherFocusReason);
+  switch (entry) {
+  case Entry::AtStart:
+    f->home(false);
+    break;
+  case Entry::AtEnd:
+    f->end(false);
+    break;
+  case Entry::SelectAll:
+    f->selectAll();
+    break;
+  }
+}
+
+void IpAddressWidget::clampField(int i)
 {
   if (i < 0 || i > 3)
     return;
   QLineEdit* f = m_fields[static_cast<std::size_t>(i)];
-  f->setFocus(Qt::OtherFocusReason);
-  if (atEnd)
-    f->end(false);
-  else
-    f->selectAll();
+  if (f->text().toInt() > kFieldMax)
+    f->setText(QString::number(kFieldMax));
 }
 
+// A field that takes its third digit hands the typing on to the next field.
 void IpAddressWidget::onEdited(int i)
 {
   QLineEdit* f = m_fields[static_cast<std::size_t>(i)];
-  if (f->text().toInt() > kFieldMax)
-    f->setText(QString::number(kFieldMax));
-  if (f->text().size() == 3 && f->cursorPosition() == 3)
-    moveTo(i + 1, false);
+  if (f->text().size() == 3 && f->cursorPosition() == 3 && i < 3)
+    moveTo(i, i + 1, Entry::SelectAll);
 }
 
 // A dotted address pasted anywhere fills all four fields; digits alone go into the field.
@@ -120,7 +138,7 @@ bool IpAddressWidget::pasteAddress(int i)
   if (parts.size() == 4 && std::all_of(parts.begin(), parts.end(), [](const QString& p) { return isDigitText(p) && p.size() <= 3; })) {
     for (int k = 0; k < 4; ++k)
       m_fields[static_cast<std::size_t>(k)]->setText(QString::number(std::min(parts[k].toInt(), kFieldMax)));
-    moveTo(3, true);
+    moveTo(i, 3, Entry::AtEnd);
     return true;
   }
   if (isDigitText(text)) {
@@ -131,9 +149,18 @@ bool IpAddressWidget::pasteAddress(int i)
   return true;
 }
 
+// A '.' or space ends a field only once something has been typed into it and the caret stands
+// after it; otherwise the key is ignored, so a habitual '.' after a third digit does no harm.
+bool IpAddressWidget::canLeaveWithSeparator(const QLineEdit* f)
+{
+  return !f->text().isEmpty() && !f->hasSelectedText() && f->cursorPosition() > 0;
+}
+
 bool IpAddressWidget::eventFilter(QObject* watched, QEvent* e)
 {
   const int i = indexOf(watched);
+  if (i >= 0 && e->type() == QEvent::FocusOut)
+    clampField(i);
   if (i < 0 || e->type() != QEvent::KeyPress)
     return QFrame::eventFilter(watched, e);
   auto* ke = static_cast<QKeyEvent*>(e);
@@ -142,37 +169,44 @@ bool IpAddressWidget::eventFilter(QObject* watched, QEvent* e)
     return pasteAddress(i);
   const bool atStart = f->cursorPosition() == 0 && !f->hasSelectedText();
   const bool atEnd = f->cursorPosition() == f->text().size() && !f->hasSelectedText();
+  const bool shift = ke->modifiers() & Qt::ShiftModifier;
   switch (ke->key()) {
   case Qt::Key_Backspace:
-  case Qt::Key_Left:
     if (atStart && i > 0) {
-      moveTo(i - 1, true);
+      moveTo(i, i - 1, Entry::AtEnd);
+      return true;
+    }
+    return false;
+  case Qt::Key_Left:
+    if (atStart && !shift && i > 0) {
+      moveTo(i, i - 1, Entry::AtEnd);
       return true;
     }
     return false;
   case Qt::Key_Right:
-    if (atEnd && i < 3) {
-      moveTo(i + 1, false);
+    if (atEnd && !shift && i < 3) {
+      moveTo(i, i + 1, Entry::AtStart);
       return true;
     }
     return false;
-  case Qt::Key_Period:
-  case Qt::Key_Space:
-    if (!f->text().isEmpty() && i < 3)
-      moveTo(i + 1, false);
-    return true;
   default:
     break;
   }
   const QString text = ke->text();
   if (text.isEmpty() || !text[0].isPrint() || (ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
     return false;
+  if (text == QStringLiteral(".") || text == QStringLiteral(" ")) {
+    if (canLeaveWithSeparator(f) && i < 3)
+      moveTo(i, i + 1, Entry::SelectAll);
+    return true;
+  }
   if (!isDigitText(text))
     return true;
   // A full field passes the digit on to the next one.
   if (f->text().size() == 3 && atEnd && i < 3) {
-    moveTo(i + 1, false);
-    m_fields[static_cast<std::size_t>(i + 1)]->insert(text);
+    moveTo(i, i + 1, Entry::SelectAll);
+    QLineEdit* next = m_fields[static_cast<std::size_t>(i + 1)];
+    next->insert(text);
     onEdited(i + 1);
     return true;
   }

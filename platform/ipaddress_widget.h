@@ -27,9 +27,13 @@ protected:
   bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+  enum class Entry { AtStart, AtEnd, SelectAll };
+
   int indexOf(const QObject* o) const;
-  void moveTo(int i, bool atEnd);
+  void moveTo(int from, int to, Entry entry);
+  void clampField(int i);
   void onEdited(int i);
+  static bool canLeaveWithSeparator(const QLineEdit* f);
   bool pasteAddress(int i);
 
   std::array<QLineEdit*, 4> m_fields{};

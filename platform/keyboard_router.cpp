@@ -46,10 +46,16 @@ int virtualKey(int qtKey)
   return 0;
 }
 
-// Keys that Windows turns into WM_CHAR: those that type text, except Delete and Alt chords.
-bool typesCharacters(const QKeyEvent* e)
+// A key pressed with Alt, and without Ctrl, is a system key: WM_SYSKEYDOWN, and what it types is a
+// system character that no edit inserts. Ctrl+Alt is how Windows layouts give AltGr, which types.
+bool isSystemKey(const QKeyEvent* e)
 {
-  return !e->text().isEmpty() && e->text() != QStringLiteral("\x7f") && !(e->modifiers() & Qt::AltModifier);
+  return (e->modifiers() & Qt::AltModifier) && !(e->modifiers() & Qt::ControlModifier);
+}
+
+bool typesText(const QKeyEvent* e)
+{
+  return !e->text().isEmpty() && e->text() != QStringLiteral("\x7f");
 }
 
 class KeyboardRouter : public QObject {
@@ -91,10 +97,12 @@ private:
   bool routeKey(CDialog* dlg, QWidget* w, QKeyEvent* e)
   {
     SetKeyStateModifiers(e->modifiers(), true);
-    const bool alt = e->modifiers() & Qt::AltModifier;
-    MSG down{CWnd::GetFocus(), alt ? WM_SYSKEYDOWN : WM_KEYDOWN, static_cast<WPARAM>(virtualKey(e->key())), 1};
+    const bool system = isSystemKey(e);
+    MSG down{CWnd::GetFocus(), system ? WM_SYSKEYDOWN : WM_KEYDOWN, static_cast<WPARAM>(virtualKey(e->key())), 1};
     bool consumed = dlg->PreTranslateMessage(&down);
-    if (!consumed && typesCharacters(e)) {
+    if (!consumed && system && typesText(e))
+      consumed = true;
+    if (!consumed && typesText(e)) {
       const QString passed = passCharacters(dlg, e->text());
       if (passed != e->text()) {
         consumed = true;

@@ -29,5 +29,7 @@ int main(int argc, char** argv)
   if (!pApp)
     return 1;
   pApp->InitInstance();
-  return pApp->ExitInstance();
+  const int nExitCode = pApp->ExitInstance();
+  AfxSocketTerm();
+  return nExitCode;
 }

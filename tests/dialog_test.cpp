@@ -236,3 +236,84 @@ TEST_F(WindowChrome, CloseGoesThroughTheSystemCommand)
 }
 
 }  // namespace
+
+// Every way a person ends the program's dialog, with and without a channel, through DoModal: no
+// window, member control or wrapper may reach a widget after the dialog has destroyed it.
+class DialogEnd : public DialogTest {};
+
+struct EndingRow {
+  const char* name;
+  std::function<void(CWnd&)> end;
+};
+
+const EndingRow kEndings[] = {
+    {"SystemMenuClose", [](CWnd& dlg) { dlg.SendMessage(WM_SYSCOMMAND, SC_CLOSE, 0); }},
+    {"WmClose", [](CWnd& dlg) { dlg.SendMessage(WM_CLOSE); }},
+    {"WindowManagerCloseEvent", [](CWnd& dlg) { dlg.widget()->close(); }},
+};
+
+TEST_F(DialogEnd, EveryWayOfClosingEndsSafely)
+{
+  int port = 0;
+  test::Fd peer = test::UdpSocket(&port);
+  for (const EndingRow& row : kEndings) {
+    for (const bool withChannel : {false, true}) {
+      SCOPED_TRACE(std::string(row.name) + (withChannel ? " with a channel" : " without a channel"));
+      test::RecordingSocketLayer layer;
+      auto dlg = std::make_unique<TestDlg>();
+      test::App().m_pMainWnd = dlg.get();
+      QTimer::singleShot(0, [&] {
+        if (withChannel)
+          dlg->OpenChannel(MODE_UDP, Ip(127, 0, 0, 1), port);
+        row.end(*dlg);
+      });
+      dlg->DoModal();
+      EXPECT_EQ(dlg->GetSafeHwnd(), nullptr);
+      EXPECT_EQ(dlg->m_ctlDestIP.widget(), nullptr);
+      EXPECT_EQ(dlg->m_ctlDestIP.SendMessage(IPM_ISBLANK), 0);
+      EXPECT_EQ(dlg->GetDlgItem(IDC_DEST_IP), nullptr);
+      EXPECT_EQ(dlg->IsOpen(), withChannel);
+      dlg.reset();
+      test::App().m_pMainWnd = nullptr;
+      EXPECT_EQ(layer.Count("closesocket"), withChannel ? 1 : 0);
+      EXPECT_EQ(layer.Count("WSACleanup"), layer.Count("WSAStartup"));
+    }
+  }
+}
+
+TEST_F(DialogEnd, AWrapperOutlivingItsWidgetLetsGo)
+{
+  auto dlg = NewDialog();
+  CWnd wrapper;
+  ASSERT_TRUE(wrapper.SubclassDlgItem(IDC_SEND_TEXT, dlg.get()));
+  wrapper.SetTimer(7, 1000, nullptr);
+  dlg->SetTimer(8, 1000, nullptr);
+  dlg->destroyWindow();
+  EXPECT_EQ(wrapper.widget(), nullptr);
+  EXPECT_EQ(wrapper.GetSafeHwnd(), nullptr);
+  EXPECT_FALSE(wrapper.KillTimer(7));
+  EXPECT_FALSE(wrapper.PostMessage(WM_USER));
+  CString text;
+  wrapper.GetWindowText(text);
+  EXPECT_TRUE(text.IsEmpty());
+}
+
+// The application as main() runs it: the dialog closed by the user, then the exit-time release.
+TEST_F(DialogEnd, ApplicationReleasesItsSocketSupportAtExit)
+{
+  test::RecordingSocketLayer layer;
+  CSocketTestApp app;
+  QTimer::singleShot(0, [] {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      if (w->isVisible())
+        w->close();
+    }
+  });
+  EXPECT_FALSE(app.InitInstance());
+  EXPECT_EQ(app.m_pMainWnd, nullptr);
+  EXPECT_EQ(layer.Count("WSAStartup"), 1);
+  EXPECT_EQ(layer.Count("WSACleanup"), 0);
+  AfxSocketTerm();
+  AfxSocketTerm();
+  EXPECT_EQ(layer.Count("WSACleanup"), 1);
+}

@@ -8,6 +8,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -15,6 +17,14 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 
+#include <cstring>
+#include <string_view>
+#include <utility>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -78,31 +88,99 @@ TEST_F(IpAddressControl, GetSetAndBlank)
   EXPECT_FALSE(ip->SendMessage(IPM_ISBLANK));
 }
 
-TEST_F(IpAddressControl, TypesLikeTheWindowsControl)
+// Typing into the control as users' fingers know it from the platform control.
+struct IpTypingRow {
+  const char* name;
+  bool blank;          // start with all fields blank instead of `shown`
+  DWORD shown;
+  int field;           // where the caret starts
+  int caret;           // its position there, or -1 for the field's text selected
+  const char* keys;    // <BS>, <L> and <R> stand for Backspace, Left and Right
+  bool shift;
+  int filled;          // what IPM_GETADDRESS returns
+  DWORD address;
+};
+
+constexpr int kSelectAll = -1;
+
+const IpTypingRow kIpTyping[] = {
+    {"OverZerosSelected", false, 0, 0, kSelectAll, "192.168.1.20", false, 4, Ip(192, 168, 1, 20)},
+    {"ShortFieldsOverZeros", false, 0, 0, kSelectAll, "127.1.2.3", false, 4, Ip(127, 1, 2, 3)},
+    {"LoopbackOverZeros", false, 0, 0, kSelectAll, "127.0.0.1", false, 4, Ip(127, 0, 0, 1)},
+    {"IntoABlankControl", true, 0, 0, 0, "127.0.0.5", false, 4, Ip(127, 0, 0, 5)},
+    {"PartlyTyped", true, 0, 0, 0, "1.2", false, 2, Ip(1, 2, 0, 0)},
+    {"OverAllOnes", false, Ip(255, 255, 255, 255), 0, kSelectAll, "127.0.0.1", false, 4, Ip(127, 0, 0, 1)},
+    {"DotAfterAFullField", false, Ip(255, 255, 255, 255), 0, 3, ".7", false, 4, Ip(255, 7, 255, 255)},
+    {"SeparatorsAtAFieldsStartAreIgnored", true, 0, 0, 0, ". 12", false, 1, Ip(12, 0, 0, 0)},
+    {"SeparatorOverASelectionIsIgnored", false, Ip(1, 2, 3, 4), 1, kSelectAll, ".9", false, 4, Ip(1, 9, 3, 4)},
+    {"ValueAbove255IsHeldWhenLeft", true, 0, 0, 0, "300.", false, 1, Ip(255, 0, 0, 0)},
+    {"BackspaceAtAStartGoesBack", false, Ip(127, 0, 0, 1), 3, 0, "<BS><BS>9", false, 4, Ip(127, 0, 9, 1)},
+    {"LeftAtAStartGoesBack", false, Ip(1, 2, 3, 4), 1, 0, "<L>5", false, 4, Ip(15, 2, 3, 4)},
+    {"RightAtAnEndGoesOn", false, Ip(1, 2, 3, 4), 0, 1, "<R>7", false, 4, Ip(1, 72, 3, 4)},
+    {"LettersAreRefused", true, 0, 0, 0, "x1y2", false, 1, Ip(12, 0, 0, 0)},
+    {"DigitsWithShiftHeld", true, 0, 0, 0, "127.0.0.1", true, 4, Ip(127, 0, 0, 1)},
+    {"ShiftedSymbolsAreRefused", true, 0, 0, 0, "!@#>", true, 0, 0},
+};
+
+void TypeKeys(const char* keys, Qt::KeyboardModifiers mods)
+{
+  static const std::pair<const char*, Qt::Key> kNamed[] = {
+      {"<BS>", Qt::Key_Backspace}, {"<L>", Qt::Key_Left}, {"<R>", Qt::Key_Right}};
+  for (std::string_view rest(keys); !rest.empty();) {
+    bool named = false;
+    for (const auto& [token, key] : kNamed) {
+      if (rest.starts_with(token)) {
+        QTest::keyClick(QApplication::focusWidget(), key, mods);
+        rest.remove_prefix(std::strlen(token));
+        named = true;
+      }
+    }
+    if (named)
+      continue;
+    QTest::keyClick(QApplication::focusWidget(), rest.front(), mods);
+    rest.remove_prefix(1);
+  }
+}
+
+TEST_F(IpAddressControl, TypesLikeThePlatformControl)
+{
+  auto dlg = NewDialog();
+  CWnd* ip = dlg->GetDlgItem(IDC_DEST_IP);
+  auto* w = dynamic_cast<platform::IpAddressWidget*>(ip->widget());
+  for (const IpTypingRow& row : kIpTyping) {
+    SCOPED_TRACE(row.name);
+    if (row.blank)
+      ip->SendMessage(IPM_CLEARADDRESS);
+    else
+      ip->SendMessage(IPM_SETADDRESS, 0, static_cast<LPARAM>(row.shown));
+    QLineEdit* start = w->field(row.field);
+    start->setFocus();
+    if (row.caret == kSelectAll)
+      start->selectAll();
+    else
+      start->setCursorPosition(row.caret);
+    TypeKeys(row.keys, row.shift ? Qt::ShiftModifier : Qt::NoModifier);
+    w->field(0)->setFocus();  // leave the field typed last
+    DWORD a = 0xDEADBEEF;
+    EXPECT_EQ(ip->SendMessage(IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&a)), row.filled);
+    EXPECT_EQ(a, row.address);
+    EXPECT_EQ(ip->SendMessage(IPM_ISBLANK) != 0, row.filled == 0);
+  }
+}
+
+TEST_F(IpAddressControl, PastingADottedAddressFillsEveryField)
 {
   auto dlg = NewDialog();
   CWnd* ip = dlg->GetDlgItem(IDC_DEST_IP);
   auto* w = dynamic_cast<platform::IpAddressWidget*>(ip->widget());
   ip->SendMessage(IPM_CLEARADDRESS);
-  w->field(0)->setFocus();
-  // Letters are refused, a third digit moves on, '.' and space move on, >255 becomes 255.
-  QTest::keyClicks(QApplication::focusWidget(), "x127");
-  QTest::keyClicks(QApplication::focusWidget(), "0.");
-  QTest::keyClicks(QApplication::focusWidget(), "999");
-  QTest::keyClicks(QApplication::focusWidget(), "5");
-  DWORD a = 0;
-  EXPECT_EQ(ip->SendMessage(IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&a)), 4);
-  EXPECT_EQ(a, Ip(127, 0, 255, 5));
-  // Backspace at the start of a field goes back to the previous one.
-  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
-  EXPECT_TRUE(w->field(3)->text().isEmpty());
-  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
-  EXPECT_EQ(QApplication::focusWidget(), w->field(2));
-  // A pasted dotted address fills all four fields.
+  w->field(1)->setFocus();
   QApplication::clipboard()->setText(QStringLiteral(" 127.0.0.9 "));
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
-  ip->SendMessage(IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&a));
+  DWORD a = 0;
+  EXPECT_EQ(ip->SendMessage(IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&a)), 4);
   EXPECT_EQ(a, Ip(127, 0, 0, 9));
+  EXPECT_EQ(QApplication::focusWidget(), w->field(3));
 }
 
 class DataExchange : public DialogTest {};
@@ -289,9 +367,10 @@ TEST_F(ProfileStore, DamagedFilesGiveSaneValues)
   };
   const Case cases[] = {
       {"[ClientParams]\nLastDestPort=abc\n", 0},        {"[ClientParams]\nLastDestPort= 12abc\n", 12},
-      {"[ClientParams]\nLastDestPort=1,2\n", 0},        {"[ClientParams]\nLastDestPort=99999999999\n", INT32_MAX},
+      {"[ClientParams]\nLastDestPort=1,2\n", 1},        {"[ClientParams]\nLastDestPort=99999999999\n", INT32_MAX},
       {"[ClientParams]\nLastDestPort=\n", 0},           {"\x01\x02garbage[[[\n=\n", 0},
-      {"[ClientParams\nLastDestPort=5\n", 5},
+      {"[ClientParams\nLastDestPort=5\n", 5},         {"[ClientParams]\nLastDestPort=\"12\"\n", 12},
+      {"[clientparams]\r\n  lastdestport = -7 \r\n", -7},
   };
   for (const Case& c : cases) {
     QFile f(QString::fromStdString(ProfilePath()));
@@ -300,6 +379,137 @@ TEST_F(ProfileStore, DamagedFilesGiveSaneValues)
     f.close();
     EXPECT_EQ(static_cast<int>(test::App().GetProfileInt("ClientParams", "LastDestPort", 0)), c.expected) << c.content;
   }
+}
+
+// What a successful open writes, in its order, into files a person has written by hand: the keys'
+// lines change or are added, and every other byte stays.
+struct ProfileEditRow {
+  const char* name;
+  std::string before;  // "-" for no file at all
+  std::string after;
+};
+
+using namespace std::string_literals;
+
+const ProfileEditRow kProfileEdits[] = {
+    {"NoFile", "-", "[ClientParams]\nLastDestPort=7001\nLastLocalPort=7002\nLastType=1\nLastdwIPADDRESS=2130706437\n"},
+    {"EmptyFile", "", "[ClientParams]\nLastDestPort=7001\nLastLocalPort=7002\nLastType=1\nLastdwIPADDRESS=2130706437\n"},
+    {"NotesAndOtherSections",
+     "; my notes\n[Other]\nmy key = some value\n列=值\nlist=a,b\n\n[ClientParams]\nLastType = 0\n; keep\n\n[Z]\nb=2\na=1\n",
+     "; my notes\n[Other]\nmy key = some value\n列=值\nlist=a,b\n\n[ClientParams]\nLastType = 1\nLastDestPort=7001\n"
+     "LastLocalPort=7002\nLastdwIPADDRESS=2130706437\n; keep\n\n[Z]\nb=2\na=1\n"},
+    {"CrLfEndings", "[ClientParams]\r\nLastDestPort=1\r\n[Other]\r\nx=1\r\n",
+     "[ClientParams]\r\nLastDestPort=7001\r\nLastLocalPort=7002\r\nLastType=1\r\nLastdwIPADDRESS=2130706437\r\n[Other]\r\nx=1\r\n"},
+    {"Utf8BomAndOtherSpelling", "\xEF\xBB\xBF[ClientParams]\nlasttype=2\n",
+     "\xEF\xBB\xBF[ClientParams]\nlasttype=1\nLastDestPort=7001\nLastLocalPort=7002\nLastdwIPADDRESS=2130706437\n"},
+    {"NoFinalNewline", "[Other]\nx=1",
+     "[Other]\nx=1\n[ClientParams]\nLastDestPort=7001\nLastLocalPort=7002\nLastType=1\nLastdwIPADDRESS=2130706437"},
+    {"DuplicateSections", "[ClientParams]\nLastType=0\n[clientparams]\nLastDestPort=5\n",
+     "[ClientParams]\nLastType=1\nLastLocalPort=7002\nLastdwIPADDRESS=2130706437\n[clientparams]\nLastDestPort=7001\n"},
+    {"BlanksAroundNamesAndValues", "[ ClientParams ]\n  LastDestPort  =  9  \n",
+     "[ ClientParams ]\n  LastDestPort  =  7001\nLastLocalPort=7002\nLastType=1\nLastdwIPADDRESS=2130706437\n"},
+    {"BinaryFile", "\x00\x01\xff\xfe[\x00]\n\x7f" "ELF"s,
+     "\x00\x01\xff\xfe[\x00]\n\x7f" "ELF\n[ClientParams]\nLastDestPort=7001\nLastLocalPort=7002\nLastType=1\nLastdwIPADDRESS=2130706437"s},
+};
+
+std::string ReadBytes(const std::string& path)
+{
+  QFile f(QString::fromStdString(path));
+  if (!f.open(QIODevice::ReadOnly))
+    return "-";
+  return f.readAll().toStdString();
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes)
+{
+  QFile f(QString::fromStdString(path));
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  f.write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+void WriteTheFourKeys(CWinApp& app)
+{
+  EXPECT_TRUE(app.WriteProfileInt("ClientParams", "LastDestPort", 7001));
+  EXPECT_TRUE(app.WriteProfileInt("ClientParams", "LastLocalPort", 7002));
+  EXPECT_TRUE(app.WriteProfileInt("ClientParams", "LastType", 1));
+  EXPECT_TRUE(app.WriteProfileInt("ClientParams", "LastdwIPADDRESS", static_cast<int>(Ip(127, 0, 0, 5))));
+}
+
+TEST_F(ProfileStore, WritingChangesOnlyTheKeysLines)
+{
+  CWinApp& app = test::App();
+  for (const ProfileEditRow& row : kProfileEdits) {
+    SCOPED_TRACE(row.name);
+    QFile::remove(QString::fromStdString(ProfilePath()));
+    if (row.before != "-")
+      WriteBytes(ProfilePath(), row.before);
+    WriteTheFourKeys(app);
+    EXPECT_EQ(ReadBytes(ProfilePath()), row.after);
+    EXPECT_EQ(static_cast<int>(app.GetProfileInt("ClientParams", "LastDestPort", 0)), 7001);
+    EXPECT_EQ(static_cast<int>(app.GetProfileInt("ClientParams", "LastType", 0)), 1);
+    EXPECT_EQ(app.GetProfileInt("ClientParams", "LastdwIPADDRESS", 0), Ip(127, 0, 0, 5));
+  }
+  // Writing what is already there leaves the file alone.
+  const std::string before = ReadBytes(ProfilePath());
+  WriteTheFourKeys(app);
+  EXPECT_EQ(ReadBytes(ProfilePath()), before);
+}
+
+TEST_F(ProfileStore, ALinkedFileIsWrittenWhereTheLinkPoints)
+{
+  const QString target = m_dir.filePath(QStringLiteral("real.ini"));
+  WriteBytes(target.toStdString(), "; mine\n");
+  ASSERT_TRUE(QFile::link(target, QString::fromStdString(ProfilePath())));
+  ASSERT_TRUE(test::App().WriteProfileInt("ClientParams", "LastType", 2));
+  EXPECT_TRUE(QFileInfo(QString::fromStdString(ProfilePath())).isSymLink());
+  EXPECT_EQ(ReadBytes(target.toStdString()), "; mine\n[ClientParams]\nLastType=2\n");
+}
+
+// The lock never holds the dialog: one held by another program is waited for a short while and
+// then the write fails; lock files left behind by anyone, or a folder in their place, never block.
+TEST_F(ProfileStore, LocksAreWaitedForBrieflyAndNeverStale)
+{
+  CWinApp& app = test::App();
+  const std::string lockPath = ProfilePath() + ".lock";
+  WriteBytes(ProfilePath(), "[ClientParams]\nLastType=0\n");
+
+  WriteBytes(lockPath, "4194304\nlanspry\nanother-host\n");  // an old lock file of another host
+  EXPECT_TRUE(app.WriteProfileInt("ClientParams", "LastType", 1));
+
+  const int held = ::open(lockPath.c_str(), O_RDWR | O_CLOEXEC);
+  ASSERT_GE(held, 0);
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+  EXPECT_FALSE(app.WriteProfileInt("ClientParams", "LastType", 2));
+  ::close(held);
+  EXPECT_EQ(ReadBytes(ProfilePath()), "[ClientParams]\nLastType=1\n");
+  EXPECT_TRUE(app.WriteProfileInt("ClientParams", "LastType", 2));
+
+  ASSERT_TRUE(QFile::remove(QString::fromStdString(lockPath)));
+  ASSERT_TRUE(QDir().mkdir(QString::fromStdString(lockPath)));
+  EXPECT_FALSE(app.WriteProfileInt("ClientParams", "LastType", 3));
+  EXPECT_EQ(ReadBytes(ProfilePath()), "[ClientParams]\nLastType=2\n");
+  EXPECT_EQ(static_cast<int>(app.GetProfileInt("ClientParams", "LastType", 0)), 2);
+}
+
+// A write that fails part way (the disk full, a size limit) leaves the old file whole and no
+// half-written file beside it.
+TEST_F(ProfileStore, AFailedWriteLeavesTheOldFileWhole)
+{
+  const std::string before = "[ClientParams]\nLastType=0\n; " + std::string(200, 'x') + "\n";
+  WriteBytes(ProfilePath(), before);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    ::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{64, 64};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    _exit(test::App().WriteProfileInt("ClientParams", "LastType", 1) ? 1 : 0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the write should have failed";
+  EXPECT_EQ(ReadBytes(ProfilePath()), before);
+  const QStringList left = QDir(m_dir.path()).entryList(QDir::Files);
+  EXPECT_EQ(left, QStringList({QStringLiteral("lanspry.ini"), QStringLiteral("lanspry.ini.lock")}));
 }
 
 TEST_F(ProfileStore, TwoProgramsWritingAtOnceLoseNothing)

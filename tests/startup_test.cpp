@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 
 
 namespace {
@@ -184,6 +185,43 @@ TEST_F(Keyboard, TextSendingTakesEveryCharacter)
   QPlainTextEdit* box = SendBox(*dlg);
   QTest::keyClicks(box, "Gz,!? ~");
   EXPECT_EQ(box->toPlainText(), QStringLiteral("Gz,!? ~"));
+}
+
+// With Alt held a key gives a system character, which no edit inserts, hex sending or not; AltGr
+// (plain, as X gives it, or Ctrl+Alt, as Windows layouts give it) still types.
+TEST_F(Keyboard, AltChordsTypeNothingAltGrTypes)
+{
+  struct Row {
+    const char* name;
+    Qt::Key key;
+    const char* text;
+    Qt::KeyboardModifiers mods;
+    bool types;
+  };
+  const Row rows[] = {
+      {"AltG", Qt::Key_G, "g", Qt::AltModifier, false},
+      {"AltComma", Qt::Key_Comma, ",", Qt::AltModifier, false},
+      {"AltDigit", Qt::Key_5, "5", Qt::AltModifier, false},
+      {"AltShiftA", Qt::Key_A, "A", Qt::AltModifier | Qt::ShiftModifier, false},
+      {"AltGrOfX", Qt::Key_E, "€", Qt::GroupSwitchModifier, true},
+      {"CtrlAltAsAltGr", Qt::Key_E, "€", Qt::ControlModifier | Qt::AltModifier, true},
+      {"CtrlAltHexDigit", Qt::Key_B, "b", Qt::ControlModifier | Qt::AltModifier, true},
+  };
+  auto dlg = NewDialog();
+  for (const bool hex : {false, true}) {
+    dlg->SetCheck(IDC_HEX_SEND, hex);
+    for (const int nID : {IDC_SEND_TEXT, IDC_DEST_PORT, IDC_SENT_COUNT}) {
+      for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.name) + " in " + std::to_string(nID) + (hex ? " hex" : " text"));
+        dlg->SetText(nID, "");
+        dlg->W(nID)->setFocus();
+        QTest::sendKeyEvent(QTest::Click, dlg->W(nID), row.key, QString::fromUtf8(row.text), row.mods);
+        // The hex filter still stands between AltGr and the send box.
+        const bool filtered = hex && nID == IDC_SEND_TEXT && !QString::fromUtf8(row.text).contains(QRegularExpression("^[0-9a-fA-F]$"));
+        EXPECT_EQ(dlg->Text(nID), row.types && !filtered ? row.text : "");
+      }
+    }
+  }
 }
 
 TEST_F(Keyboard, EnterAndEscapeNeitherTypeNorEnd)

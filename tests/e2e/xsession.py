@@ -1,0 +1,136 @@
+"""A private X display and the built program on it, for tests that run Lanspry as a person does.
+
+Everything started here is ended by its process id; waits poll with a time limit.
+"""
+import ctypes
+import os
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+
+
+def wait_until(predicate, timeout=10.0, interval=0.05, what="condition"):
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise AssertionError(f"timed out after {timeout} s waiting for {what}")
+        time.sleep(interval)
+
+
+def end_process(proc, timeout=5.0):
+    if proc.poll() is not None:
+        return proc.returncode
+    proc.send_signal(signal.SIGTERM)
+    try:
+        return proc.wait(timeout)
+    except subprocess.TimeoutExpired:
+        proc.kill()
+        return proc.wait(timeout)
+
+
+class Display:
+    """An Xvfb server of our own; fails loudly when it cannot start."""
+
+    def __init__(self):
+        if not shutil.which("Xvfb"):
+            raise RuntimeError("Xvfb is not installed (Debian package xvfb); run 'make deps'")
+        read_end, write_end = os.pipe()
+        self.proc = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        number = b""
+        with os.fdopen(read_end, "rb") as pipe:
+            number = pipe.readline().strip()
+        if not number:
+            end_process(self.proc)
+            raise RuntimeError("Xvfb did not start: no display number came back")
+        self.name = ":" + number.decode()
+
+    def close(self):
+        end_process(self.proc)
+
+
+def xdotool(display, *args, check=True):
+    env = dict(os.environ, DISPLAY=display.name)
+    result = subprocess.run(["xdotool", *args], env=env, capture_output=True, text=True, timeout=10)
+    if check and result.returncode != 0:
+        raise AssertionError(f"xdotool {' '.join(args)} failed: {result.stderr.strip()}")
+    return result.stdout.strip()
+
+
+def find_window(display, title_pattern, timeout=10.0):
+    def search():
+        out = xdotool(display, "search", "--onlyvisible", "--name", title_pattern, check=False)
+        return out.split()[0] if out else None
+    return int(wait_until(search, timeout, what=f"a window named {title_pattern!r}"))
+
+
+class _ClientMessage(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong),
+                ("message_type", ctypes.c_ulong), ("format", ctypes.c_int),
+                ("data", ctypes.c_long * 5)]
+
+
+class _XEvent(ctypes.Union):
+    _fields_ = [("xclient", _ClientMessage), ("pad", ctypes.c_long * 24)]
+
+
+def request_close(display, window):
+    """Asks the window to close as a window manager does: WM_PROTOCOLS / WM_DELETE_WINDOW."""
+    x11 = ctypes.CDLL("libX11.so.6")
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x11.XInternAtom.restype = ctypes.c_ulong
+    x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
+                               ctypes.POINTER(_XEvent)]
+    x11.XFlush.argtypes = [ctypes.c_void_p]
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    conn = x11.XOpenDisplay(display.name.encode())
+    if not conn:
+        raise AssertionError(f"cannot open display {display.name}")
+    try:
+        event = _XEvent()
+        event.xclient.type = 33  # ClientMessage
+        event.xclient.window = window
+        event.xclient.message_type = x11.XInternAtom(conn, b"WM_PROTOCOLS", 0)
+        event.xclient.format = 32
+        event.xclient.data[0] = x11.XInternAtom(conn, b"WM_DELETE_WINDOW", 0)
+        event.xclient.data[1] = 0  # CurrentTime
+        x11.XSendEvent(conn, window, 0, 0, ctypes.byref(event))
+        x11.XFlush(conn)
+    finally:
+        x11.XCloseDisplay(conn)
+
+
+class Lanspry:
+    """The built executable on a display, with a settings folder of its own."""
+
+    def __init__(self, display, config_dir=None, extra_env=None):
+        exe = os.environ.get("LANSPRY_EXE")
+        if not exe or not os.access(exe, os.X_OK):
+            raise RuntimeError("LANSPRY_EXE must name the built lanspry executable")
+        self.config_dir = config_dir or tempfile.mkdtemp(prefix="lanspry-e2e-")
+        env = dict(os.environ, DISPLAY=display.name, QT_QPA_PLATFORM="xcb",
+                   XDG_CONFIG_HOME=self.config_dir, HOME=self.config_dir)
+        env.update(extra_env or {})
+        self.proc = subprocess.Popen([exe], env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+
+    def wait_exit(self, timeout=10.0):
+        try:
+            return self.proc.wait(timeout)
+        except subprocess.TimeoutExpired:
+            raise AssertionError(f"lanspry did not exit within {timeout} s")
+
+    def output(self):
+        return self.proc.stdout.read().decode(errors="replace") if self.proc.stdout else ""
+
+    def end(self):
+        end_process(self.proc)
