@@ -43,6 +43,7 @@ bench: build
 	$(BUILD_DIR)/bench/codec_bench
 	$(BUILD_DIR)/bench/profile_bench
 	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/display_bench
+	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/sendbox_bench
 	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/flood
 
 clean:

@@ -72,8 +72,12 @@ void CSocketTestDlg::ReportSocketError(const char* pszFormat)
   AfxMessageBox(strMessage);
 }
 
+// Whichever path ends the channel first releases it, once: a message box's nested loop can run a
+// peer-close notification between a failing step and its own release.
 void CSocketTestDlg::ReleaseSocket()
 {
+  if (m_socket == INVALID_SOCKET)
+    return;
   closesocket(m_socket);
   m_socket = INVALID_SOCKET;
   WSACleanup();

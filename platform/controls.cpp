@@ -1,4 +1,5 @@
 #include "platform/ipaddress_widget.h"
+#include "platform/multiline_edit.h"
 #include "platform/qt_private.h"
 #include "platform/receive_view.h"
 #include "platform/resources.h"
@@ -55,7 +56,7 @@ QWidget* createEdit(QWidget* parent, DWORD style)
     view->setFont(font);
     return view;
   }
-  auto* edit = new QPlainTextEdit(parent);
+  auto* edit = new MultiLineEdit(parent);
   edit->setTabChangesFocus(true);
   edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   edit->setVerticalScrollBarPolicy((style & WS_VSCROLL) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
@@ -169,6 +170,10 @@ LRESULT plainEditProc(QPlainTextEdit* e, UINT message, WPARAM wParam, LPARAM lPa
     return TRUE;
   case EM_GETFIRSTVISIBLELINE:
     return e->verticalScrollBar()->value();
+  case EM_LIMITTEXT:
+    if (auto* limited = dynamic_cast<MultiLineEdit*>(e))
+      limited->setLimit(wParam == 0 ? 0x7FFFFFFE : static_cast<int>(wParam));
+    return 0;
   default:
     return clipboardProc(e, message);
   }
@@ -188,6 +193,9 @@ LRESULT lineEditProc(QLineEdit* e, UINT message, WPARAM wParam, LPARAM lParam)
   }
   case EM_GETLINECOUNT:
     return 1;
+  case EM_LIMITTEXT:
+    e->setMaxLength(wParam == 0 ? 0x7FFFFFFE : static_cast<int>(wParam));
+    return 0;
   default:
     return clipboardProc(e, message);
   }
@@ -259,8 +267,8 @@ void SetControlText(QWidget* w, const QString& text)
     button->setText(text);
   else if (auto* view = dynamic_cast<ReceiveView*>(w))
     view->setText(text);
-  else if (auto* plain = qobject_cast<QPlainTextEdit*>(w))
-    plain->setPlainText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+  else if (auto* multi = dynamic_cast<MultiLineEdit*>(w))
+    multi->setText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
   else if (auto* line = qobject_cast<QLineEdit*>(w))
     line->setText(text);
   else if (auto* label = qobject_cast<QLabel*>(w))

@@ -180,6 +180,12 @@ void CWnd::SetWindowText(LPCTSTR lpszString)
     platform::SetControlText(m_pWidget, platform::fromCodePage(lpszString));
 }
 
+void CWnd::SetWindowText(const CString& rString)
+{
+  if (m_pWidget)
+    platform::SetControlText(m_pWidget, platform::fromCodePage(rString.str()));
+}
+
 void CWnd::GetWindowText(CString& rString) const
 {
   rString = m_pWidget ? CString(platform::toCodePage(platform::ControlText(m_pWidget)).toStdString()) : CString();

@@ -26,6 +26,8 @@ public:
   BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 
   void SetWindowText(LPCTSTR lpszString);
+  // The whole string, zero bytes included, as the framework's CString overload passes its length.
+  void SetWindowText(const CString& rString);
   void GetWindowText(CString& rString) const;
   BOOL EnableWindow(BOOL bEnable = TRUE);
   BOOL IsWindowEnabled() const;

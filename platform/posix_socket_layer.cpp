@@ -17,6 +17,7 @@ constexpr long kFdRead = ws::FD_READ;
 constexpr long kFdClose = ws::FD_CLOSE;
 }  // namespace winsock
 
+#include "platform/socket_descriptor.h"
 #include "platform/socket_errors.h"
 
 #include <QSocketNotifier>
@@ -41,11 +42,10 @@ using ws::SOCKET;
 // How long a blocking connect may wait: Windows gives up after about 21 seconds.
 constexpr int kConnectTimeoutMs = 21000;
 constexpr WORD kHighestVersion = 0x0202;
-
-int fdOf(SOCKET s)
-{
-  return s > static_cast<SOCKET>(INT32_MAX) ? -1 : static_cast<int>(s);
-}
+// Handles are small multiples of four, as on Windows, and never handed out twice: a notification
+// still queued for a closed socket can never be taken for a later socket's.
+constexpr SOCKET kFirstHandle = 0x100;
+constexpr SOCKET kHandleStep = 4;
 
 class PosixSocketLayer final : public ws::SocketLayer {
 public:
@@ -82,36 +82,41 @@ public:
       fail();
       return ws::INVALID_SOCKET;
     }
-    m_datagram[fd] = type == SOCK_DGRAM;
-    return static_cast<SOCKET>(fd);
+    const SOCKET handle = m_nextHandle;
+    m_nextHandle += kHandleStep;
+    Socket& sock = m_sockets[handle];
+    sock.fd = fd;
+    sock.datagram = type == SOCK_DGRAM;
+    return handle;
   }
 
   int bindSocket(SOCKET s, const ws::sockaddr* name, int namelen) override
   {
-    if (!ready())
+    const int fd = descriptor(s);
+    if (fd < 0)
       return ws::SOCKET_ERROR;
     ::sockaddr_in addr{};
     if (!toPosix(name, namelen, addr))
       return ws::SOCKET_ERROR;
-    return check(::bind(fdOf(s), reinterpret_cast<const ::sockaddr*>(&addr), sizeof addr));
+    return check(::bind(fd, reinterpret_cast<const ::sockaddr*>(&addr), sizeof addr));
   }
 
   int connectSocket(SOCKET s, const ws::sockaddr* name, int namelen) override
   {
-    if (!ready())
+    const int fd = descriptor(s);
+    if (fd < 0)
       return ws::SOCKET_ERROR;
     ::sockaddr_in addr{};
     if (!toPosix(name, namelen, addr))
       return ws::SOCKET_ERROR;
-    const int fd = fdOf(s);
     const int flags = ::fcntl(fd, F_GETFL);
-    if (flags < 0)
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) < 0)
       return fail();
-    ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
     int rc = ::connect(fd, reinterpret_cast<const ::sockaddr*>(&addr), sizeof addr);
     if (rc < 0 && errno == EINPROGRESS)
       rc = waitForConnect(fd);
     const int saved = errno;
+    // Back to blocking, as the socket was; a failure here would only leave it non-blocking.
     ::fcntl(fd, F_SETFL, flags);
     errno = saved;
     return check(rc);
@@ -119,11 +124,11 @@ public:
 
   int setOption(SOCKET s, int level, int optname, const char* optval, int optlen) override
   {
-    if (!ready())
+    const int fd = descriptor(s);
+    if (fd < 0)
       return ws::SOCKET_ERROR;
     if (!optval || optlen < 0)
       return failWith(ws::WSAEFAULT);
-    const int fd = fdOf(s);
     if (level == winsock::kSolSocket && optname == winsock::kSoRcvTimeo) {
       if (optlen < 4)
         return failWith(ws::WSAEFAULT);
@@ -149,44 +154,44 @@ public:
 
   int shutdownSocket(SOCKET s, int how) override
   {
-    if (!ready())
+    const int fd = descriptor(s);
+    if (fd < 0)
       return ws::SOCKET_ERROR;
     const int posixHow = how == winsock::kSdReceive ? SHUT_RD : how == winsock::kSdSend ? SHUT_WR : SHUT_RDWR;
     if (how != winsock::kSdReceive && how != winsock::kSdSend && how != winsock::kSdBoth)
       return failWith(ws::WSAEINVAL);
-    return check(::shutdown(fdOf(s), posixHow));
+    return check(::shutdown(fd, posixHow));
   }
 
+  // The handle is gone for good; its notifier goes with it, so nothing more is posted for it.
   int closeSocket(SOCKET s) override
   {
-    if (!ready())
+    const int fd = descriptor(s);
+    if (fd < 0)
       return ws::SOCKET_ERROR;
-    const int fd = fdOf(s);
-    m_watches.erase(fd);
-    m_datagram.erase(fd);
+    m_sockets.erase(s);
     return check(::close(fd));
   }
 
   int asyncSelect(SOCKET s, HWND hWnd, UINT wMsg, long lEvent) override
   {
-    if (!ready())
+    const int fd = descriptor(s);
+    if (fd < 0)
       return ws::SOCKET_ERROR;
-    const int fd = fdOf(s);
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags < 0)
-      return fail();
-    m_watches.erase(fd);
+    Socket& sock = m_sockets[s];
+    sock.notifier.reset();
     if (lEvent == 0)
       return 0;
     if (!hWnd)
       return failWith(ws::WSAEINVAL);
-    ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
-    Watch& w = m_watches[fd];
-    w.hwnd = hWnd;
-    w.message = wMsg;
-    w.events = lEvent;
-    w.notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
-    QObject::connect(w.notifier.get(), &QSocketNotifier::activated, [this, fd] { onReadable(fd); });
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) < 0)
+      return fail();
+    sock.hwnd = hWnd;
+    sock.message = wMsg;
+    sock.events = lEvent;
+    sock.notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    QObject::connect(sock.notifier.get(), &QSocketNotifier::activated, [this, s] { onReadable(s); });
     return 0;
   }
 
@@ -194,19 +199,21 @@ public:
 
   int sendData(SOCKET s, const char* buf, int len, int flags) override
   {
-    if (!ready())
+    const int fd = descriptor(s);
+    if (fd < 0)
       return ws::SOCKET_ERROR;
-    return checkCount(::send(fdOf(s), buf, static_cast<std::size_t>(std::max(len, 0)), flags | MSG_NOSIGNAL));
+    return checkCount(::send(fd, buf, static_cast<std::size_t>(std::max(len, 0)), flags | MSG_NOSIGNAL));
   }
 
   int sendDataTo(SOCKET s, const char* buf, int len, int flags, const ws::sockaddr* to, int tolen) override
   {
-    if (!ready())
+    const int fd = descriptor(s);
+    if (fd < 0)
       return ws::SOCKET_ERROR;
     ::sockaddr_in addr{};
     if (!toPosix(to, tolen, addr))
       return ws::SOCKET_ERROR;
-    return checkCount(::sendto(fdOf(s), buf, static_cast<std::size_t>(std::max(len, 0)), flags | MSG_NOSIGNAL,
+    return checkCount(::sendto(fd, buf, static_cast<std::size_t>(std::max(len, 0)), flags | MSG_NOSIGNAL,
                                reinterpret_cast<const ::sockaddr*>(&addr), sizeof addr));
   }
 
@@ -217,16 +224,16 @@ public:
 
   int receiveFrom(SOCKET s, char* buf, int len, int flags, ws::sockaddr* from, int* fromlen) override
   {
-    if (!ready())
+    Socket* sock = find(s);
+    if (!sock)
       return ws::SOCKET_ERROR;
-    const int fd = fdOf(s);
-    rearm(fd);
+    rearm(*sock);
     const auto size = static_cast<std::size_t>(std::max(len, 0));
     // A datagram longer than the buffer fails as on Windows instead of arriving cut short.
-    const bool datagram = isDatagram(fd);
+    const bool datagram = sock->datagram;
     ::sockaddr_in addr{};
     ::socklen_t addrlen = sizeof addr;
-    const ssize_t n = ::recvfrom(fd, buf, size, flags | (datagram ? MSG_TRUNC : 0), reinterpret_cast<::sockaddr*>(&addr), &addrlen);
+    const ssize_t n = ::recvfrom(sock->fd, buf, size, flags | (datagram ? MSG_TRUNC : 0), reinterpret_cast<::sockaddr*>(&addr), &addrlen);
     if (n < 0)
       return fail();
     if (from && fromlen && *fromlen >= 16 && addrlen >= sizeof addr) {
@@ -238,18 +245,38 @@ public:
     return static_cast<int>(n);
   }
 
+  int descriptorOf(SOCKET s) const
+  {
+    auto it = m_sockets.find(s);
+    return it == m_sockets.end() ? -1 : it->second.fd;
+  }
+
 private:
-  struct Watch {
+  struct Socket {
+    int fd = -1;
+    bool datagram = false;
     std::unique_ptr<QSocketNotifier> notifier;
     HWND hwnd = nullptr;
     UINT message = 0;
     long events = 0;
   };
 
-  bool isDatagram(int fd) const
+  // The open socket a handle names, or nullptr with the call's error set.
+  Socket* find(SOCKET s)
   {
-    auto it = m_datagram.find(fd);
-    return it != m_datagram.end() && it->second;
+    if (!ready())
+      return nullptr;
+    auto it = m_sockets.find(s);
+    if (it != m_sockets.end())
+      return &it->second;
+    m_lastError = ws::WSAENOTSOCK;
+    return nullptr;
+  }
+
+  int descriptor(SOCKET s)
+  {
+    Socket* sock = find(s);
+    return sock ? sock->fd : -1;
   }
 
   bool ready()
@@ -316,59 +343,59 @@ private:
         continue;
       int err = 0;
       ::socklen_t len = sizeof err;
-      ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len);
+      if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) < 0)
+        return -1;
       errno = err;
       return err ? -1 : 0;
     }
   }
 
   // Winsock's re-enabling rule: after FD_READ is posted, the next one waits for a read call.
-  void rearm(int fd)
+  static void rearm(Socket& sock)
   {
-    auto it = m_watches.find(fd);
-    if (it != m_watches.end() && it->second.notifier)
-      it->second.notifier->setEnabled(true);
+    if (sock.notifier)
+      sock.notifier->setEnabled(true);
   }
 
-  void post(const Watch& w, int fd, long event, int error)
+  static void post(const Socket& sock, SOCKET s, long event, int error)
   {
-    w.hwnd->PostMessage(w.message, static_cast<WPARAM>(fd), ws::WSAMAKESELECTREPLY(static_cast<unsigned>(event), static_cast<unsigned>(error)));
+    sock.hwnd->PostMessage(sock.message, static_cast<WPARAM>(s), ws::WSAMAKESELECTREPLY(static_cast<unsigned>(event), static_cast<unsigned>(error)));
   }
 
-  void onReadable(int fd)
+  void onReadable(SOCKET s)
   {
-    auto it = m_watches.find(fd);
-    if (it == m_watches.end())
+    auto it = m_sockets.find(s);
+    if (it == m_sockets.end() || !it->second.notifier)
       return;
-    Watch& w = it->second;
-    w.notifier->setEnabled(false);
-    if (isDatagram(fd)) {
-      if (w.events & winsock::kFdRead)
-        post(w, fd, winsock::kFdRead, 0);
+    Socket& sock = it->second;
+    sock.notifier->setEnabled(false);
+    if (sock.datagram) {
+      if (sock.events & winsock::kFdRead)
+        post(sock, s, winsock::kFdRead, 0);
       return;
     }
     char c = 0;
-    const ssize_t n = ::recv(fd, &c, 1, MSG_PEEK | MSG_DONTWAIT);
+    const ssize_t n = ::recv(sock.fd, &c, 1, MSG_PEEK | MSG_DONTWAIT);
     if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
-      w.notifier->setEnabled(true);
+      sock.notifier->setEnabled(true);
       return;
     }
     if (n > 0) {
-      if (w.events & winsock::kFdRead)
-        post(w, fd, winsock::kFdRead, 0);
+      if (sock.events & winsock::kFdRead)
+        post(sock, s, winsock::kFdRead, 0);
       return;
     }
     // The peer is gone: FD_CLOSE once, and the notifier stays off for good.
     const int error = n == 0 ? 0 : platform::WinsockErrorFromErrno(errno);
-    if (w.events & winsock::kFdClose)
-      post(w, fd, winsock::kFdClose, error);
-    w.notifier.reset();
+    if (sock.events & winsock::kFdClose)
+      post(sock, s, winsock::kFdClose, error);
+    sock.notifier.reset();
   }
 
   int m_startups = 0;
   int m_lastError = 0;
-  std::unordered_map<int, Watch> m_watches;
-  std::unordered_map<int, bool> m_datagram;
+  SOCKET m_nextHandle = kFirstHandle;
+  std::unordered_map<SOCKET, Socket> m_sockets;
 };
 
 ws::SocketLayer* g_pCurrent = nullptr;
@@ -394,3 +421,8 @@ void SetSocketLayer(SocketLayer* pLayer)
 }
 
 }  // namespace ws
+
+int platform::SocketDescriptor(ws::SOCKET s)
+{
+  return static_cast<::PosixSocketLayer&>(ws::PosixSocketLayer()).descriptorOf(s);
+}

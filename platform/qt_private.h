@@ -10,6 +10,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <string>
+
 class CDialog;
 class QPainter;
 
@@ -20,6 +22,7 @@ struct HICON__ {
 namespace platform {
 
 inline QString fromCodePage(const char* psz) { return QString::fromUtf8(psz ? psz : ""); }
+inline QString fromCodePage(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 inline QByteArray toCodePage(const QString& s) { return s.toUtf8(); }
 
 // A message posted with PostMessage, delivered to the window's WindowProc by the event loop.

@@ -88,6 +88,7 @@ inline constexpr UINT EM_SETSEL = 0x00B1;
 inline constexpr UINT EM_LINESCROLL = 0x00B6;
 inline constexpr UINT EM_SCROLLCARET = 0x00B7;
 inline constexpr UINT EM_GETLINECOUNT = 0x00BA;
+inline constexpr UINT EM_LIMITTEXT = 0x00C5;
 inline constexpr UINT EM_GETFIRSTVISIBLELINE = 0x00CE;
 inline constexpr UINT EM_UNDO = 0x00C7;
 inline constexpr UINT BM_GETCHECK = 0x00F0;

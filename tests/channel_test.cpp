@@ -1,5 +1,6 @@
 // Opening and closing the channel: real sockets on loopback, and a recording layer for the
 // failures loopback cannot produce.
+#include "platform/socket_descriptor.h"
 #include "tests/support.h"
 
 #include <QFile>
@@ -173,6 +174,87 @@ TEST_F(Channel, LateCloseNotificationIsIgnored)
   dlg->PostMessage(WM_SOCKET_NOTIFY, old, ws::WSAMAKESELECTREPLY(ws::FD_CLOSE, 0));
   dlg->PostMessage(WM_SOCKET_CLOSED, old, 0);
   QTest::qWait(50);
+  EXPECT_EQ(layer.Count("closesocket"), 1);
+  EXPECT_EQ(layer.Count("WSACleanup"), layer.Count("WSAStartup"));
+}
+
+// The next channel usually gets the old channel's descriptor; its handle is new, so a notification
+// still queued for the old channel never acts on the new one.
+TEST_F(Channel, StaleCloseNeverClosesTheNextChannel)
+{
+  test::RecordingSocketLayer layer;
+  int port = 0;
+  test::Fd peer = test::UdpSocket(&port);
+  auto dlg = NewDialog();
+  dlg->OpenChannel(MODE_UDP, Ip(127, 0, 0, 1), port);
+  const ws::SOCKET a = dlg->m_socket;
+  const int descriptorA = platform::SocketDescriptor(a);
+  dlg->PostMessage(WM_SOCKET_NOTIFY, a, ws::WSAMAKESELECTREPLY(ws::FD_CLOSE, 0));
+  dlg->Click(IDC_CONNECT);
+  dlg->Click(IDC_CONNECT);
+  ASSERT_TRUE(dlg->IsOpen());
+  const ws::SOCKET b = dlg->m_socket;
+  EXPECT_EQ(platform::SocketDescriptor(b), descriptorA);
+  EXPECT_NE(b, a);
+  QTest::qWait(50);
+  EXPECT_TRUE(dlg->IsOpen());
+  EXPECT_EQ(dlg->m_socket, b);
+  EXPECT_EQ(dlg->Text(IDC_CONNECT), "关 闭");
+  dlg->Click(IDC_CONNECT);
+  EXPECT_EQ(layer.Count("socket"), layer.Count("closesocket"));
+  EXPECT_EQ(layer.Count("WSACleanup"), layer.Count("WSAStartup"));
+}
+
+// The same stale close delivered inside the next open's refused-connect message box.
+TEST_F(Channel, StaleCloseInsideARefusedConnectsMessageBox)
+{
+  test::RecordingSocketLayer layer;
+  int port = 0;
+  test::Fd listener = test::TcpListener(&port);
+  auto dlg = NewDialog();
+  dlg->OpenChannel(MODE_TCP, Ip(127, 0, 0, 1), port);
+  ASSERT_TRUE(dlg->IsOpen());
+  const ws::SOCKET a = dlg->m_socket;
+  const int descriptorA = platform::SocketDescriptor(a);
+  int descriptorB = -1;
+  platform::SetMessageBoxHook([&](const CString& text) {
+    m_boxes.push_back(text.str());
+    descriptorB = platform::SocketDescriptor(dlg->m_socket);
+    QTest::qWait(20);  // the box's own loop delivers what was queued
+    EXPECT_NE(dlg->m_socket, ws::INVALID_SOCKET);
+  });
+  dlg->PostMessage(WM_SOCKET_NOTIFY, a, ws::WSAMAKESELECTREPLY(ws::FD_CLOSE, 0));
+  dlg->Click(IDC_CONNECT);
+  dlg->SetDest(Ip(127, 0, 0, 1), test::FreeTcpPort());
+  dlg->Click(IDC_CONNECT);
+  ASSERT_EQ(m_boxes.size(), 1u);
+  EXPECT_EQ(m_boxes[0], "连接服务器失败[10061]:WSAECONNREFUSED.\n");
+  EXPECT_EQ(descriptorB, descriptorA);
+  EXPECT_FALSE(dlg->IsOpen());
+  EXPECT_EQ(layer.Count("socket"), 2);
+  EXPECT_EQ(layer.Count("closesocket"), 2);
+  EXPECT_EQ(layer.Count("WSACleanup"), layer.Count("WSAStartup"));
+  // The program's own start-up count is untouched: a socket can still be made.
+  ws::WSADATA data{};
+  ASSERT_EQ(ws::WSAStartup(0x0202, &data), 0);
+  EXPECT_EQ(ws::WSACleanup(), 0);
+}
+
+// Whatever order the nested loop delivers things in, the channel is released once.
+TEST_F(Channel, ReleaseRunsOnceWhenAPeerCloseComesFirst)
+{
+  test::RecordingSocketLayer layer;
+  layer.FailOn("WSAAsyncSelect", ws::WSAENOBUFS);
+  int port = 0;
+  test::Fd listener = test::TcpListener(&port);
+  auto dlg = NewDialog();
+  platform::SetMessageBoxHook([&](const CString& text) {
+    m_boxes.push_back(text.str());
+    dlg->SendMessage(WM_SOCKET_CLOSED, 0, 0);
+  });
+  dlg->OpenChannel(MODE_TCP, Ip(127, 0, 0, 1), port);
+  ASSERT_EQ(m_boxes.size(), 1u);
+  EXPECT_FALSE(dlg->IsOpen());
   EXPECT_EQ(layer.Count("closesocket"), 1);
   EXPECT_EQ(layer.Count("WSACleanup"), layer.Count("WSAStartup"));
 }

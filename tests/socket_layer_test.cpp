@@ -1,10 +1,12 @@
 // The POSIX socket layer behind the Windows Sockets names.
+#include "platform/socket_descriptor.h"
 #include "platform/socket_errors.h"
 #include "tests/support.h"
 
 #include <QElapsedTimer>
 
 #include <cerrno>
+#include <set>
 
 namespace {
 
@@ -98,6 +100,30 @@ TEST_F(SocketLayer, RefusedConnectAndClosedSocketCodes)
   ws::closesocket(s);
   char c = 0;
   EXPECT_EQ(ws::recv(s, &c, 1, 0), ws::SOCKET_ERROR);
+  EXPECT_EQ(ws::WSAGetLastError(), ws::WSAENOTSOCK);
+}
+
+// A handle names one socket for the life of the process, though descriptors come round again.
+TEST_F(SocketLayer, HandlesAreNeverHandedOutTwice)
+{
+  std::set<ws::SOCKET> handles;
+  std::set<int> descriptors;
+  for (int i = 0; i < 50; ++i) {
+    const ws::SOCKET s = ws::socket(ws::AF_INET, ws::SOCK_DGRAM, ws::IPPROTO_UDP);
+    ASSERT_NE(s, ws::INVALID_SOCKET);
+    handles.insert(s);
+    descriptors.insert(platform::SocketDescriptor(s));
+    EXPECT_EQ(ws::closesocket(s), 0);
+    EXPECT_EQ(platform::SocketDescriptor(s), -1);
+    EXPECT_EQ(ws::closesocket(s), ws::SOCKET_ERROR);
+    EXPECT_EQ(ws::WSAGetLastError(), ws::WSAENOTSOCK);
+  }
+  EXPECT_EQ(handles.size(), 50u);
+  EXPECT_LT(descriptors.size(), 5u);
+  EXPECT_EQ(handles.count(ws::INVALID_SOCKET), 0u);
+  const int one = 1;
+  EXPECT_EQ(ws::setsockopt(ws::INVALID_SOCKET, ws::IPPROTO_IP, ws::IP_MULTICAST_LOOP, reinterpret_cast<const char*>(&one), 4),
+            ws::SOCKET_ERROR);
   EXPECT_EQ(ws::WSAGetLastError(), ws::WSAENOTSOCK);
 }
 

@@ -1,5 +1,6 @@
 #include "tests/support.h"
 
+#include "platform/socket_descriptor.h"
 #include "res/resources.h"
 
 #include <QApplication>
@@ -208,7 +209,7 @@ int IntOption(ws::SOCKET s, int level, int name)
 {
   int value = 0;
   socklen_t len = sizeof value;
-  ::getsockopt(static_cast<int>(s), level, name, &value, &len);
+  ::getsockopt(platform::SocketDescriptor(s), level, name, &value, &len);
   return value;
 }
 }  // namespace
@@ -237,13 +238,13 @@ int ReceiveTimeoutMs(ws::SOCKET s)
 {
   timeval tv{};
   socklen_t len = sizeof tv;
-  ::getsockopt(static_cast<int>(s), SOL_SOCKET, SO_RCVTIMEO, &tv, &len);
+  ::getsockopt(platform::SocketDescriptor(s), SOL_SOCKET, SO_RCVTIMEO, &tv, &len);
   return static_cast<int>(tv.tv_sec * 1000 + tv.tv_usec / 1000);
 }
 
 int LocalPort(ws::SOCKET s)
 {
-  return BoundPort(static_cast<int>(s));
+  return BoundPort(platform::SocketDescriptor(s));
 }
 
 std::size_t TrySend(const Fd& s, const std::string& data)

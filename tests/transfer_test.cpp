@@ -3,7 +3,10 @@
 #include "platform/winapi.h"
 #include "tests/support.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QPlainTextEdit>
+#include <QTextCursor>
 #include <QScrollBar>
 
 
@@ -270,6 +273,67 @@ TEST_F(Transfer, TheLastChunkOfABurstIsOnScreen)
   QTest::qWait(40);
   EXPECT_EQ(view->firstVisibleLine() + view->visibleLineCount(), view->lineCount());
   EXPECT_TRUE(view->lineText(view->lineCount() - 1).endsWith(QStringLiteral("2B ")));  // 299 & 0xFF
+  dlg->Click(IDC_CONNECT);
+}
+
+}  // namespace
+
+namespace {
+
+class SendBoxLimit : public test::DialogTest {
+protected:
+  QPlainTextEdit* Box(test::TestDlg& dlg)
+  {
+    auto* box = qobject_cast<QPlainTextEdit*>(dlg.W(IDC_SEND_TEXT));
+    box->setFocus();
+    return box;
+  }
+  static qsizetype Length(QPlainTextEdit* box) { return box->document()->characterCount() - 1; }
+};
+
+constexpr int kEditLimit = 32767;
+
+TEST_F(SendBoxLimit, TypingStopsAndPastesAreCutAtTheLimit)
+{
+  auto dlg = NewDialog();
+  QPlainTextEdit* box = Box(*dlg);
+  dlg->SetText(IDC_SEND_TEXT, std::string(kEditLimit - 1, 'x').c_str());
+  box->moveCursor(QTextCursor::End);
+  QTest::keyClicks(box, "ab");
+  EXPECT_EQ(Length(box), kEditLimit);
+  EXPECT_TRUE(box->toPlainText().endsWith(QStringLiteral("xa")));
+
+  // A paste fills what is left, counting what a selection gives back.
+  box->clear();
+  QApplication::clipboard()->setText(QString(40000, u'p'));
+  QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(Length(box), kEditLimit);
+  QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+  QApplication::clipboard()->setText(QStringLiteral("line one\r\nline two"));
+  QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(dlg->Text(IDC_SEND_TEXT), "line one\r\nline two");
+  EXPECT_EQ(Length(box), 17);
+
+  // The program's own text is not limited: the send refuses what is too long for its buffer.
+  dlg->SetText(IDC_SEND_TEXT, std::string(kEditLimit + 2, 'y').c_str());
+  EXPECT_EQ(Length(box), kEditLimit + 2);
+}
+
+// The hex rewrite of the box on Send puts back the whole trimmed text, zero characters and all.
+TEST_F(SendBoxLimit, HexRewriteKeepsTheWholeText)
+{
+  auto dlg = NewDialog();
+  int port = 0;
+  test::Fd peer = test::UdpSocket(&port);
+  dlg->OpenChannel(MODE_UDP, Ip(127, 0, 0, 1), port);
+  ASSERT_TRUE(dlg->IsOpen());
+  dlg->SetCheck(IDC_HEX_SEND, true);
+  Box(*dlg)->setPlainText(QStringLiteral("  01") + QChar(0) + QStringLiteral("02 ff  "));
+  dlg->Click(IDC_SEND);
+  EXPECT_EQ(Box(*dlg)->toPlainText(), QStringLiteral("01") + QChar(0) + QStringLiteral("02 ff"));
+  bool got = false;
+  EXPECT_EQ(test::ReceiveDatagram(peer, &got), std::string("\x01\x02\xff"));
+  EXPECT_TRUE(got);
   dlg->Click(IDC_CONNECT);
 }
 
