@@ -81,6 +81,11 @@ LRESULT CSocketTestDlg::OnSocketReceive(WPARAM, LPARAM)
 
 void CSocketTestDlg::ShowReceived()
 {
+  // A redraw due now makes a pending one needless: two in a row would break the frame pace.
+  if (m_bRedrawPending) {
+    KillTimer(ID_TIMER_RECV_REDRAW);
+    m_bRedrawPending = FALSE;
+  }
   m_nLastRedrawTick = GetTickCount64();
   RedrawReceiveDisplay();
   CString strCount;
@@ -93,8 +98,6 @@ void CSocketTestDlg::OnTimer(UINT_PTR nIDEvent)
 {
   if (nIDEvent != ID_TIMER_RECV_REDRAW)
     return;
-  KillTimer(ID_TIMER_RECV_REDRAW);
-  m_bRedrawPending = FALSE;
   ShowReceived();
 }
 

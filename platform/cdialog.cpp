@@ -3,6 +3,7 @@
 #include "platform/cmenu.h"
 #include "platform/cwinapp.h"
 #include "platform/ddx.h"
+#include "platform/dialog_labels.h"
 #include "platform/dialog_units.h"
 #include "platform/qt_private.h"
 #include "platform/resources.h"
@@ -169,6 +170,8 @@ BOOL CDialog::createIndirect()
     }
     if (isDefaultButton(item))
       d->defaultButtonId = item.id;
+    if (const char* label = LabellingText(t, item))
+      c->setAccessibleName(platform::fromCodePage(label));
     if (item.id == IDC_STATIC)
       continue;
     auto& ctl = d->controls[item.id];

@@ -67,6 +67,7 @@ QWidget* CreateControl(QWidget* parent, const char* windowClass, DWORD style, co
 CDialog* DialogOf(const QWidget* w);
 
 void InstallKeyboardRouter();
+void InstallAccessibility();
 void SetKeyStateModifiers(Qt::KeyboardModifiers modifiers, bool active);
 
 }  // namespace platform

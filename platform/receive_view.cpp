@@ -1,5 +1,6 @@
 #include "platform/receive_view.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace platform {
 namespace {
@@ -85,11 +87,62 @@ qreal ReceiveView::advance(char32_t c)
   return a;
 }
 
+// The receive step hands over a whole new text at most once a display frame; assistive technology
+// hears of it as often, as an insertion when the old text still stands at its start.
 void ReceiveView::setText(const QString& text)
 {
-  m_text = text;
+  const QString old = std::exchange(m_text, text);
   m_anchor = m_caret = 0;
   relayout();
+  if (!QAccessible::isActive() || old == m_text)
+    return;
+  if (m_text.startsWith(old)) {
+    QAccessibleTextInsertEvent inserted(this, static_cast<int>(old.size()), m_text.mid(old.size()));
+    QAccessible::updateAccessibility(&inserted);
+    return;
+  }
+  QAccessibleTextUpdateEvent replaced(this, 0, old, m_text);
+  QAccessible::updateAccessibility(&replaced);
+}
+
+void ReceiveView::setSelection(int anchor, int caret)
+{
+  const int length = static_cast<int>(m_text.size());
+  m_anchor = std::clamp(anchor, 0, length);
+  m_caret = std::clamp(caret, 0, length);
+  viewport()->update();
+  selectionChanged();
+}
+
+void ReceiveView::selectionChanged()
+{
+  if (!QAccessible::isActive())
+    return;
+  QAccessibleTextSelectionEvent selection(this, std::min(m_anchor, m_caret), std::max(m_anchor, m_caret));
+  selection.setCursorPosition(m_caret);
+  QAccessible::updateAccessibility(&selection);
+}
+
+QRect ReceiveView::characterRect(int position)
+{
+  if (position < 0 || position >= m_text.size())
+    return {};
+  const int line = lineOf(position);
+  const int row = line - firstVisibleLine();
+  const qreal x = kMargin + xOf(line, position);
+  const QRect inViewport(static_cast<int>(x), static_cast<int>(kMargin + row * m_lineHeight),
+                         std::max(1, static_cast<int>(advance(unitAt(m_text, position).code))), static_cast<int>(m_lineHeight));
+  return inViewport.translated(viewport()->mapTo(this, QPoint(0, 0)));
+}
+
+void ReceiveView::scrollToPosition(int position)
+{
+  const int line = lineOf(std::clamp(position, 0, static_cast<int>(m_text.size())));
+  QScrollBar* bar = verticalScrollBar();
+  if (line < bar->value())
+    bar->setValue(line);
+  else if (line >= bar->value() + visibleLineCount())
+    bar->setValue(line - visibleLineCount() + 1);
 }
 
 // Line starts in one pass: words wrap at spaces and around CJK characters; a word wider than the
@@ -265,6 +318,7 @@ void ReceiveView::mousePressEvent(QMouseEvent* e)
   if (!(e->modifiers() & Qt::ShiftModifier))
     m_anchor = m_caret;
   viewport()->update();
+  selectionChanged();
 }
 
 void ReceiveView::mouseMoveEvent(QMouseEvent* e)
@@ -278,6 +332,7 @@ void ReceiveView::mouseMoveEvent(QMouseEvent* e)
     verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
   m_caret = positionAt(p);
   viewport()->update();
+  selectionChanged();
 }
 
 void ReceiveView::mouseDoubleClickEvent(QMouseEvent* e)
@@ -290,9 +345,7 @@ void ReceiveView::mouseDoubleClickEvent(QMouseEvent* e)
     --from;
   while (isWordChar(to))
     ++to;
-  m_anchor = from;
-  m_caret = to;
-  viewport()->update();
+  setSelection(from, to);
 }
 
 void ReceiveView::keyPressEvent(QKeyEvent* e)
@@ -364,9 +417,7 @@ QString ReceiveView::selectedText() const
 
 void ReceiveView::selectAll()
 {
-  m_anchor = 0;
-  m_caret = static_cast<int>(m_text.size());
-  viewport()->update();
+  setSelection(0, static_cast<int>(m_text.size()));
 }
 
 void ReceiveView::copy() const
@@ -389,20 +440,12 @@ LRESULT ReceiveView::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
   case EM_SETSEL: {
     const auto start = static_cast<int>(static_cast<std::intptr_t>(wParam));
     const auto end = static_cast<int>(lParam);
-    m_anchor = start < 0 ? length : std::min(start, length);
-    m_caret = end < 0 ? length : std::min(end, length);
-    viewport()->update();
+    setSelection(start < 0 ? length : start, end < 0 ? length : end);
     return 0;
   }
-  case EM_SCROLLCARET: {
-    const int line = lineOf(m_caret);
-    QScrollBar* bar = verticalScrollBar();
-    if (line < bar->value())
-      bar->setValue(line);
-    else if (line >= bar->value() + visibleLineCount())
-      bar->setValue(line - visibleLineCount() + 1);
+  case EM_SCROLLCARET:
+    scrollToPosition(m_caret);
     return TRUE;
-  }
   case WM_COPY:
     copy();
     return 0;

@@ -29,6 +29,14 @@ public:
   void selectAll();
   void copy() const;
 
+  // For assistive technology: the selection runs from the anchor to the caret.
+  int anchor() const { return m_anchor; }
+  int caret() const { return m_caret; }
+  void setSelection(int anchor, int caret);
+  QRect characterRect(int position);  // in the view's own coordinates
+  int positionAtPoint(const QPoint& p) { return positionAt(viewport()->mapFrom(this, p)); }
+  void scrollToPosition(int position);
+
 protected:
   void paintEvent(QPaintEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
@@ -50,6 +58,7 @@ private:
   int lineOf(int position) const;
   int positionAt(const QPoint& p);
   qreal xOf(int line, int position);
+  void selectionChanged();
 
   QString m_text;
   std::vector<int> m_lineStarts{0};

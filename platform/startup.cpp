@@ -12,4 +12,5 @@ void platform::InitializeGui()
   QFont::insertSubstitutions(QStringLiteral("宋体"), serif);
   QFont::insertSubstitutions(QStringLiteral("SimSun"), serif);
   InstallKeyboardRouter();
+  InstallAccessibility();
 }

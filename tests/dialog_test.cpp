@@ -2,9 +2,11 @@
 #include "app/AboutDlg.h"
 #include "app/SocketTestApp.h"
 #include "platform/cmenu.h"
+#include "platform/receive_view.h"
 #include "res/resources.h"
 #include "tests/support.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
@@ -316,4 +318,95 @@ TEST_F(DialogEnd, ApplicationReleasesItsSocketSupportAtExit)
   AfxSocketTerm();
   AfxSocketTerm();
   EXPECT_EQ(layer.Count("WSACleanup"), 1);
+}
+
+// What a screen reader finds: every control named, the receive display readable as text.
+class Accessibility : public DialogTest {
+protected:
+  static QAccessibleInterface* Iface(QWidget* w) { return QAccessible::queryAccessibleInterface(w); }
+};
+
+TEST_F(Accessibility, EveryControlIsNamed)
+{
+  struct Row {
+    int id;
+    const char* name;
+  };
+  const Row rows[] = {
+      {IDC_DEST_IP, "目标IP:"},       {IDC_DEST_PORT, "目标端口:"},  {IDC_LOCAL_PORT, "指定本地端口:"},
+      {IDC_MODE, "类型:"},            {IDC_SENT_COUNT, "发送:"},     {IDC_RECV_COUNT, "接收:"},
+      {IDC_SEND_TEXT, "发送"},        {IDC_RECV_TEXT, "接收"},       {IDC_CONNECT, "连 接"},
+      {IDC_HEX_SEND, "16进制发送"},   {IDC_SEND, "发 送"},           {IDC_HEX_RECV, "16进制接收"},
+      {IDC_CLEAR_SEND, "清 空"},      {IDC_CLEAR_RECV, "清 空"},     {IDC_USE_LOCAL_PORT, "指定本地端口:"},
+      {IDC_CLEAR_COUNTS, "清空计数"},
+  };
+  auto dlg = NewDialog();
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.id);
+    EXPECT_EQ(Iface(dlg->W(row.id))->text(QAccessible::Name), QString::fromUtf8(row.name));
+  }
+  EXPECT_EQ(Iface(dlg->widget())->role(), QAccessible::Dialog);
+  QAccessibleInterface* combo = Iface(dlg->W(IDC_MODE));
+  EXPECT_EQ(combo->role(), QAccessible::ComboBox);
+  EXPECT_EQ(combo->text(QAccessible::Value), QStringLiteral("TCP"));
+}
+
+TEST_F(Accessibility, AddressControlReadsAsItsAddress)
+{
+  auto dlg = NewDialog();
+  dlg->SetDest(Ip(127, 0, 0, 5), 1);
+  QAccessibleInterface* ip = Iface(dlg->W(IDC_DEST_IP));
+  ASSERT_NE(ip->textInterface(), nullptr);
+  EXPECT_EQ(ip->textInterface()->text(0, ip->textInterface()->characterCount()), QStringLiteral("127.0.0.5"));
+  EXPECT_EQ(ip->text(QAccessible::Value), QStringLiteral("127.0.0.5"));
+  int fields = 0;
+  for (int i = 0; i < ip->childCount(); ++i)
+    fields += ip->child(i)->role() == QAccessible::EditableText ? 1 : 0;
+  EXPECT_EQ(fields, 4);
+  dlg->GetDlgItem(IDC_DEST_IP)->SendMessage(IPM_CLEARADDRESS);
+  EXPECT_EQ(ip->text(QAccessible::Value), QString());
+}
+
+TEST_F(Accessibility, ReceiveDisplayIsReadOnlyMultiLineText)
+{
+  auto dlg = NewDialog();
+  dlg->SetText(IDC_RECV_TEXT, "first line\r\n第二行");
+  QAccessibleInterface* view = Iface(dlg->W(IDC_RECV_TEXT));
+  EXPECT_EQ(view->role(), QAccessible::EditableText);
+  EXPECT_TRUE(view->state().readOnly);
+  EXPECT_TRUE(view->state().multiLine);
+  QAccessibleTextInterface* text = view->textInterface();
+  ASSERT_NE(text, nullptr);
+  const QString shown = QStringLiteral("first line\r\n第二行");
+  EXPECT_EQ(text->characterCount(), shown.size());
+  EXPECT_EQ(text->text(0, text->characterCount()), shown);
+  EXPECT_EQ(text->selectionCount(), 0);
+  dlg->GetDlgItem(IDC_RECV_TEXT)->SendMessage(EM_SETSEL, 0, -1);
+  int from = -1;
+  int to = -1;
+  text->selection(0, &from, &to);
+  EXPECT_EQ(std::make_pair(from, to), std::make_pair(0, static_cast<int>(shown.size())));
+  EXPECT_EQ(text->cursorPosition(), shown.size());
+  text->setSelection(0, 6, 10);
+  EXPECT_EQ(dlg->Text(IDC_RECV_TEXT).substr(6, 4), "line");
+  EXPECT_EQ(static_cast<platform::ReceiveView*>(dlg->W(IDC_RECV_TEXT))->selectedText(), QStringLiteral("line"));
+  EXPECT_FALSE(text->characterRect(0).isEmpty());
+}
+
+// Toggling a check box through assistive technology is the click a person makes: the dialog hears
+// BN_CLICKED and the receive display changes notation.
+TEST_F(Accessibility, TogglingACheckBoxClicksIt)
+{
+  auto dlg = NewDialog();
+  dlg->m_recvBuf[0] = 'A';
+  dlg->m_nRecvLen = 1;
+  QAccessibleInterface* box = Iface(dlg->W(IDC_HEX_RECV));
+  EXPECT_EQ(box->role(), QAccessible::CheckBox);
+  ASSERT_NE(box->actionInterface(), nullptr);
+  box->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+  EXPECT_TRUE(box->state().checked);
+  EXPECT_EQ(dlg->Text(IDC_RECV_TEXT), "41 ");
+  box->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+  EXPECT_FALSE(box->state().checked);
+  EXPECT_EQ(dlg->Text(IDC_RECV_TEXT), "A");
 }

@@ -41,7 +41,7 @@ class Display:
             raise RuntimeError("Xvfb is not installed (Debian package xvfb); run 'make deps'")
         read_end, write_end = os.pipe()
         self.proc = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         number = b""
@@ -121,7 +121,9 @@ class Lanspry:
         env = dict(os.environ, DISPLAY=display.name, QT_QPA_PLATFORM="xcb",
                    XDG_CONFIG_HOME=self.config_dir, HOME=self.config_dir)
         env.update(extra_env or {})
-        self.proc = subprocess.Popen([exe], env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+        # A file, not a pipe: a program that writes much must never block on a reader.
+        self.log = tempfile.TemporaryFile()
+        self.proc = subprocess.Popen([exe], env=env, stdout=self.log, stderr=subprocess.STDOUT)
 
     def wait_exit(self, timeout=10.0):
         try:
@@ -130,7 +132,8 @@ class Lanspry:
             raise AssertionError(f"lanspry did not exit within {timeout} s")
 
     def output(self):
-        return self.proc.stdout.read().decode(errors="replace") if self.proc.stdout else ""
+        self.log.seek(0)
+        return self.log.read().decode(errors="replace")
 
     def end(self):
         end_process(self.proc)

@@ -1,0 +1,9 @@
+// The text that names a control for assistive technology when it has none of its own: the label
+// (or check box) just above it, else the group box it sits in, found from the template's geometry
+// as the platform's screen readers find a control's label on screen.
+#pragma once
+
+#include "platform/resources.h"
+
+// nullptr for a control that is named by its own text, or that nothing labels.
+const char* LabellingText(const DialogTemplate& t, const DialogItemTemplate& item);
