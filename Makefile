@@ -4,7 +4,7 @@ BUILD_DIR := build/$(PRESET)
 
 APT_PACKAGES := cmake ninja-build g++ make pkg-config qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins \
   libgtest-dev libgmock-dev libbenchmark-dev fonts-noto-cjk clang libclang-rt-14-dev iproute2 util-linux socat \
-  xvfb xdotool python3-pytest python3-pyatspi python3-gi at-spi2-core dbus-daemon
+  xvfb xdotool python3-pytest python3-pyatspi python3-gi at-spi2-core dbus-daemon clang-format
 
 .PHONY: deps build run test sanitize fuzz bench clean
 

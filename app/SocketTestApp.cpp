@@ -20,7 +20,7 @@ BOOL CSocketTestApp::InitInstance()
   }
   AfxEnableControlContainer();
   Enable3dControls();
-  SetDialogBkColor(RGB(221, 233, 255), RGB(0, 0, 0));
+  SetDialogBkColor(DIALOG_BK_COLOR, DIALOG_TEXT_COLOR);
 
   CSocketTestDlg dlg;
   m_pMainWnd = &dlg;

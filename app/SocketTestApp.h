@@ -3,6 +3,10 @@
 
 #include "platform/cwinapp.h"
 
+// The look of every dialog and message box of the program: light blue, black text.
+inline constexpr COLORREF DIALOG_BK_COLOR = RGB(221, 233, 255);
+inline constexpr COLORREF DIALOG_TEXT_COLOR = RGB(0, 0, 0);
+
 class CSocketTestApp : public CWinApp {
 public:
   CSocketTestApp();

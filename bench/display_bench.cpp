@@ -1,7 +1,7 @@
 // What the receive display costs to take a whole new text and show its end, as the receive step
 // does it: set the text, ask for the line count, scroll by it, paint.
 #include "codec/hexcodec.h"
-#include "platform/receive_view.h"
+#include "platform/qt/receive_view.h"
 #include "platform/startup.h"
 
 #include <QApplication>

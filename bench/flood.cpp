@@ -2,34 +2,31 @@
 // with: TCP throughput counted by the dialog against socat into /dev/null, UDP datagrams
 // delivered against a plain receiving loop, the lateness of a 10 ms timer in the dialog's loop,
 // and peak resident memory. Traffic goes to 127.0.0.1 only; every loop is bounded.
-#include "dialog/SocketTestDlg.h"
-#include "platform/cwinapp.h"
-#include "platform/receive_view.h"
+#include "app/SocketTestApp.h"
+#include "platform/qt/receive_view.h"
 #include "platform/startup.h"
 #include "res/resources.h"
+#include "tests/harness/dialog_driver.h"
+#include "tests/harness/peers.h"
 
-#include <QAbstractButton>
 #include <QApplication>
-#include <QComboBox>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <algorithm>
-#include <arpa/inet.h>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <netinet/in.h>
-#include <signal.h>
 #include <string>
-#include <sys/resource.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -46,56 +43,15 @@ double Seconds(Clock::duration d)
   return std::chrono::duration<double>(d).count();
 }
 
-class FloodDlg : public CSocketTestDlg {
+// The dialog as the tests drive it, with a look at what its display shows.
+class FloodDlg : public test::TestDlg {
 public:
-  void Open()
-  {
-    createIndirect();
-    OnInitDialog();
-    widget()->show();
-  }
-  void Click(int id) { qobject_cast<QAbstractButton*>(GetDlgItem(id)->widget())->click(); }
-  void Mode(int m)
-  {
-    auto* c = qobject_cast<QComboBox*>(GetDlgItem(IDC_MODE)->widget());
-    c->setCurrentIndex(m);
-    Q_EMIT c->activated(m);
-  }
-  void Set(int id, const std::string& text) { GetDlgItem(id)->SetWindowText(text.c_str()); }
-  bool Open_() const { return m_socket != ws::INVALID_SOCKET; }
-  platform::ReceiveView* View() { return dynamic_cast<platform::ReceiveView*>(GetDlgItem(IDC_RECV_TEXT)->widget()); }
+  platform::ReceiveView* View() { return dynamic_cast<platform::ReceiveView*>(W(IDC_RECV_TEXT)); }
   std::string Tail(std::size_t n) const
   {
     return std::string(reinterpret_cast<const char*>(m_recvBuf) + m_nRecvLen - n, n);
   }
 };
-
-sockaddr_in Loopback(int port)
-{
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_port = htons(static_cast<uint16_t>(port));
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  return a;
-}
-
-int BoundPort(int fd)
-{
-  sockaddr_in a{};
-  socklen_t len = sizeof a;
-  getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-  return ntohs(a.sin_port);
-}
-
-int Listener(int* port)
-{
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a = Loopback(0);
-  bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-  listen(fd, 1);
-  *port = BoundPort(fd);
-  return fd;
-}
 
 // Writes kTcpBytes of letters as fast as the socket takes them.
 void WriteFlood(int fd)
@@ -159,29 +115,24 @@ struct TcpResult {
 TcpResult FloodDialog(bool hex)
 {
   FloodDlg dlg;
-  AfxGetApp()->m_pMainWnd = &dlg;
+  test::App().m_pMainWnd = &dlg;
   dlg.Open();
   if (hex)
     dlg.Click(IDC_HEX_RECV);
   int port = 0;
-  const int listener = Listener(&port);
-  dlg.Mode(MODE_TCP);
-  dlg.GetDlgItem(IDC_DEST_IP)->SendMessage(IPM_SETADDRESS, 0, static_cast<LPARAM>(0x7F000001));
-  dlg.Set(IDC_DEST_PORT, std::to_string(port));
-  dlg.Click(IDC_CONNECT);
+  test::Fd listener = test::TcpListener(&port);
+  dlg.OpenChannel(MODE_TCP, test::Ip(127, 0, 0, 1), port);
   TcpResult r;
-  if (!dlg.Open_()) {
-    close(listener);
+  if (!dlg.IsOpen())
     return r;
-  }
-  const int peer = accept(listener, nullptr, nullptr);
-  close(listener);
+  const test::Fd peer = test::Accept(listener);
+  listener = test::Fd();
   const auto start = Clock::now();
-  std::thread sender([peer] { WriteFlood(peer); });
-  Lateness late = RunLoop([&] { return static_cast<std::uint64_t>(static_cast<unsigned>(dlg.m_nRecvBytes)) >= kTcpBytes; }, 120000);
+  std::thread sender([&peer] { WriteFlood(peer.get()); });
+  Lateness late =
+      RunLoop([&] { return static_cast<std::uint64_t>(static_cast<unsigned>(dlg.m_nRecvBytes)) >= kTcpBytes; }, 120000);
   const auto end = Clock::now();
   sender.join();
-  close(peer);
   r.complete = static_cast<std::uint64_t>(static_cast<unsigned>(dlg.m_nRecvBytes)) == kTcpBytes;
   r.bytesPerSecond = static_cast<double>(static_cast<unsigned>(dlg.m_nRecvBytes)) / Seconds(end - start);
   r.p50 = late.Percentile(0.5);
@@ -194,41 +145,31 @@ TcpResult FloodDialog(bool hex)
   const QString expectedEnd = hex ? QString::fromLatin1(QByteArray(tail.data(), 4).toHex(' ').toUpper() + ' ')
                                   : QString::fromLatin1(tail.data(), 4);
   r.endShown = view->firstVisibleLine() + view->visibleLineCount() >= view->lineCount() && last.endsWith(expectedEnd);
-  if (dlg.Open_())
+  if (dlg.IsOpen())
     dlg.Click(IDC_CONNECT);
-  AfxGetApp()->m_pMainWnd = nullptr;
+  test::App().m_pMainWnd = nullptr;
   return r;
 }
 
 // The same sender into socat -u TCP-LISTEN:... /dev/null, timed until socat has read it all.
 double FloodSocat()
 {
-  int port = 0;
-  close(Listener(&port));
+  const int port = test::FreeTcpPort();
   const std::string listen = "TCP-LISTEN:" + std::to_string(port) + ",bind=127.0.0.1,reuseaddr";
   const pid_t pid = fork();
   if (pid == 0) {
     execlp("socat", "socat", "-u", listen.c_str(), "/dev/null", static_cast<char*>(nullptr));
     _exit(127);
   }
-  int fd = -1;
-  for (int i = 0; i < 200 && fd < 0; ++i) {
-    fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a = Loopback(port);
-    if (connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
-      close(fd);
-      fd = -1;
-      usleep(10000);
-    }
-  }
-  if (fd < 0) {
+  test::Fd fd = test::TcpConnectWhenListening(port, 2000);
+  if (!fd) {
     kill(pid, SIGTERM);
     waitpid(pid, nullptr, 0);
     return 0;
   }
   const auto start = Clock::now();
-  WriteFlood(fd);
-  close(fd);
+  WriteFlood(fd.get());
+  fd = test::Fd();
   int status = 0;
   waitpid(pid, &status, 0);
   return static_cast<double>(kTcpBytes) / Seconds(Clock::now() - start);
@@ -236,12 +177,11 @@ double FloodSocat()
 
 void SendDatagrams(int toPort)
 {
-  const int fd = socket(AF_INET, SOCK_DGRAM, 0);
-  const sockaddr_in to = Loopback(toPort);
-  const std::vector<char> payload(kDatagram, 'u');
+  int port = 0;
+  const test::Fd fd = test::UdpSocket(&port);
+  const std::string payload(kDatagram, 'u');
   for (int i = 0; i < kDatagrams; ++i)
-    sendto(fd, payload.data(), payload.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
-  close(fd);
+    test::SendDatagram(fd, payload, toPort);
 }
 
 struct UdpResult {
@@ -252,18 +192,16 @@ struct UdpResult {
 UdpResult FloodDialogUdp()
 {
   FloodDlg dlg;
-  AfxGetApp()->m_pMainWnd = &dlg;
+  test::App().m_pMainWnd = &dlg;
   dlg.Open();
-  int port = 0;
-  close(Listener(&port));  // a port that was free a moment ago
-  dlg.Mode(MODE_UDP);
-  dlg.GetDlgItem(IDC_DEST_IP)->SendMessage(IPM_SETADDRESS, 0, static_cast<LPARAM>(0x7F000001));
-  dlg.Set(IDC_DEST_PORT, "9");
-  dlg.Click(IDC_USE_LOCAL_PORT);
-  dlg.Set(IDC_LOCAL_PORT, std::to_string(port));
+  const int port = test::FreeUdpPort();
+  dlg.SelectMode(MODE_UDP);
+  dlg.SetDest(test::Ip(127, 0, 0, 1), 9);
+  dlg.SetCheck(IDC_USE_LOCAL_PORT, true);
+  dlg.SetText(IDC_LOCAL_PORT, std::to_string(port).c_str());
   dlg.Click(IDC_CONNECT);
   UdpResult r;
-  if (!dlg.Open_())
+  if (!dlg.IsOpen())
     return r;
   const auto start = Clock::now();
   std::thread sender([port] { SendDatagrams(port); });
@@ -271,28 +209,29 @@ UdpResult FloodDialogUdp()
   int lastCount = -1;
   auto lastChange = Clock::now();
   auto end = start;
-  RunLoop([&] {
-    if (dlg.m_nRecvBytes != lastCount) {
-      lastCount = dlg.m_nRecvBytes;
-      lastChange = end = Clock::now();
-    }
-    return Clock::now() - lastChange > std::chrono::milliseconds(300) && lastCount > 0;
-  }, 60000);
+  RunLoop(
+      [&] {
+        if (dlg.m_nRecvBytes != lastCount) {
+          lastCount = dlg.m_nRecvBytes;
+          lastChange = end = Clock::now();
+        }
+        return Clock::now() - lastChange > std::chrono::milliseconds(300) && lastCount > 0;
+      },
+      60000);
   sender.join();
   const double got = static_cast<double>(dlg.m_nRecvBytes) / kDatagram;
   r.delivered = got / kDatagrams;
   r.perSecond = got / Seconds(end - start);
   dlg.Click(IDC_CONNECT);
-  AfxGetApp()->m_pMainWnd = nullptr;
+  test::App().m_pMainWnd = nullptr;
   return r;
 }
 
 UdpResult FloodPlainLoop()
 {
-  const int fd = socket(AF_INET, SOCK_DGRAM, 0);
-  sockaddr_in a = Loopback(0);
-  bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-  const int port = BoundPort(fd);
+  int port = 0;
+  const test::Fd socket = test::UdpSocket(&port);
+  const int fd = socket.get();
   timeval tv{0, 300000};
   setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
   const auto start = Clock::now();
@@ -305,7 +244,6 @@ UdpResult FloodPlainLoop()
     end = Clock::now();
   }
   sender.join();
-  close(fd);
   return {static_cast<double>(got) / kDatagrams, got / Seconds(end - start)};
 }
 
@@ -326,10 +264,11 @@ int main(int argc, char** argv)
   platform::InitializeGui();
   AfxSetResourceTable(&LanspryResources());
   QTemporaryDir dir;
-  CWinApp app("Lanspry");
+  CWinApp& app = test::App();
   app.m_strProfileName = dir.filePath(QStringLiteral("lanspry.ini")).toStdString();
-  app.SetDialogBkColor(RGB(221, 233, 255), RGB(0, 0, 0));
-  platform::SetMessageBoxHook([](const CString& text) { std::fprintf(stderr, "message box: %s\n", static_cast<LPCTSTR>(text)); });
+  app.SetDialogBkColor(DIALOG_BK_COLOR, DIALOG_TEXT_COLOR);
+  platform::SetMessageBoxHook(
+      [](const CString& text) { std::fprintf(stderr, "message box: %s\n", static_cast<LPCTSTR>(text)); });
   ws::WSADATA data{};
   ws::WSAStartup(0x0202, &data);
 
@@ -343,14 +282,17 @@ int main(int argc, char** argv)
 
   const auto mbps = [](double b) { return b / 1e6; };
   std::printf("| measure | text receive | hex receive |\n|---|---|---|\n");
-  std::printf("| TCP counted by the dialog (MB/s) | %.0f | %.0f |\n", mbps(text.bytesPerSecond), mbps(hex.bytesPerSecond));
+  std::printf("| TCP counted by the dialog (MB/s) | %.0f | %.0f |\n", mbps(text.bytesPerSecond),
+              mbps(hex.bytesPerSecond));
   std::printf("| socat -u into /dev/null, same sender (MB/s) | %.0f | %.0f |\n", mbps(socat), mbps(socat));
   std::printf("| ratio dialog / socat | %.2f | %.2f |\n", socat > 0 ? text.bytesPerSecond / socat : 0,
               socat > 0 ? hex.bytesPerSecond / socat : 0);
-  std::printf("| 10 ms timer lateness, median / p99 (ms) | %.1f / %.1f | %.1f / %.1f |\n", text.p50, text.p99, hex.p50, hex.p99);
+  std::printf("| 10 ms timer lateness, median / p99 (ms) | %.1f / %.1f | %.1f / %.1f |\n", text.p50, text.p99, hex.p50,
+              hex.p99);
   std::printf("| all 1 GiB counted; end of buffer on screen | %s; %s | %s; %s |\n", text.complete ? "yes" : "NO",
               text.endShown ? "yes" : "NO", hex.complete ? "yes" : "NO", hex.endShown ? "yes" : "NO");
-  std::printf("\n| UDP, %d datagrams of %d bytes | dialog | plain receiving loop |\n|---|---|---|\n", kDatagrams, kDatagram);
+  std::printf("\n| UDP, %d datagrams of %d bytes | dialog | plain receiving loop |\n|---|---|---|\n", kDatagrams,
+              kDatagram);
   std::printf("| delivered fraction | %.3f | %.3f |\n", udp.delivered, plain.delivered);
   std::printf("| datagrams per second | %.0f | %.0f |\n", udp.perSecond, plain.perSecond);
   std::printf("\npeak resident memory: %.1f MB\n", PeakRssMb());

@@ -1,6 +1,6 @@
 // What the send box costs with the most it takes from a user: one line of 32767 characters with no
 // place to break it, pasted (text and hex digits), and the hex-mode rewrite of the box on Send.
-#include "platform/multiline_edit.h"
+#include "platform/qt/multiline_edit.h"
 #include "platform/startup.h"
 
 #include <QApplication>
@@ -18,10 +18,9 @@ const char* const kKindNames[] = {"text", "hex digits", "words of 1000 character
 // One line as long as the box takes: no break at all, or the longest words still wrapped whole.
 QString LongLine(int kind)
 {
-  const QString units[] = {QStringLiteral("x"), QStringLiteral("0123456789abcdef"),
-                           QString(1000, u'w') + u' '};
+  const QString units[] = {QStringLiteral("x"), QStringLiteral("0123456789abcdef"), QString(1000, u'w') + u' '};
   const QString& unit = units[kind];
-  return unit.repeated(platform::MultiLineEdit::kDefaultLimit / unit.size() + 1).left(platform::MultiLineEdit::kDefaultLimit);
+  return unit.repeated(platform::MultiLineEdit::kLimit / unit.size() + 1).left(platform::MultiLineEdit::kLimit);
 }
 
 // The send box as the dialog makes it: the dialog face, the template's size, wrapping at its width.

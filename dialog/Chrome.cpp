@@ -1,7 +1,7 @@
 // Window chrome: the About entry, the minimised icon and the drag icon.
 #include "dialog/SocketTestDlg.h"
 
-#include "app/AboutDlg.h"
+#include "dialog/AboutDlg.h"
 #include "platform/winapi.h"
 
 void CSocketTestDlg::OnSysCommand(UINT nID, LPARAM lParam)

@@ -7,27 +7,32 @@
 
 using namespace ws;
 
+// Each row's code and name come from the one Winsock constant it names.
+#define ERROR_ROW(name) \
+  {                     \
+    name, #name         \
+  }
 const SocketErrorName g_socketErrorNames[48] = {
-    {10000, "WSABASEERR"},         {10004, "WSAEINTR"},           {10009, "WSAEBADF"},
-    {10013, "WSAEACCES"},          {10014, "WSAEFAULT"},          {10022, "WSAEINVAL"},
-    {10024, "WSAEMFILE"},          {10035, "WSAEWOULDBLOCK"},     {10036, "WSAEINPROGRESS"},
-    {10037, "WSAEALREADY"},        {10038, "WSAENOTSOCK"},        {10039, "WSAEDESTADDRREQ"},
-    {10040, "WSAEMSGSIZE"},        {10041, "WSAEPROTOTYPE"},      {10042, "WSAENOPROTOOPT"},
-    {10043, "WSAEPROTONOSUPPORT"}, {10044, "WSAESOCKTNOSUPPORT"}, {10045, "WSAEOPNOTSUPP"},
-    {10046, "WSAEPFNOSUPPORT"},    {10047, "WSAEAFNOSUPPORT"},    {10048, "WSAEADDRINUSE"},
-    {10049, "WSAEADDRNOTAVAIL"},   {10050, "WSAENETDOWN"},        {10051, "WSAENETUNREACH"},
-    {10052, "WSAENETRESET"},       {10053, "WSAECONNABORTED"},    {10054, "WSAECONNRESET"},
-    {10055, "WSAENOBUFS"},         {10056, "WSAEISCONN"},         {10057, "WSAENOTCONN"},
-    {10058, "WSAESHUTDOWN"},       {10059, "WSAETOOMANYREFS"},    {10060, "WSAETIMEDOUT"},
-    {10061, "WSAECONNREFUSED"},    {10062, "WSAELOOP"},           {10063, "WSAENAMETOOLONG"},
-    {10064, "WSAEHOSTDOWN"},       {10065, "WSAEHOSTUNREACH"},    {10066, "WSAENOTEMPTY"},
-    {10067, "WSAEPROCLIM"},        {10068, "WSAEUSERS"},          {10069, "WSAEDQUOT"},
-    {10070, "WSAESTALE"},          {10071, "WSAEREMOTE"},         {10091, "WSASYSNOTREADY"},
-    {10092, "WSAVERNOTSUPPORTED"}, {10093, "WSANOTINITIALISED"},  {10101, "WSAEDISCON"},
+    ERROR_ROW(WSABASEERR),         ERROR_ROW(WSAEINTR),           ERROR_ROW(WSAEBADF),
+    ERROR_ROW(WSAEACCES),          ERROR_ROW(WSAEFAULT),          ERROR_ROW(WSAEINVAL),
+    ERROR_ROW(WSAEMFILE),          ERROR_ROW(WSAEWOULDBLOCK),     ERROR_ROW(WSAEINPROGRESS),
+    ERROR_ROW(WSAEALREADY),        ERROR_ROW(WSAENOTSOCK),        ERROR_ROW(WSAEDESTADDRREQ),
+    ERROR_ROW(WSAEMSGSIZE),        ERROR_ROW(WSAEPROTOTYPE),      ERROR_ROW(WSAENOPROTOOPT),
+    ERROR_ROW(WSAEPROTONOSUPPORT), ERROR_ROW(WSAESOCKTNOSUPPORT), ERROR_ROW(WSAEOPNOTSUPP),
+    ERROR_ROW(WSAEPFNOSUPPORT),    ERROR_ROW(WSAEAFNOSUPPORT),    ERROR_ROW(WSAEADDRINUSE),
+    ERROR_ROW(WSAEADDRNOTAVAIL),   ERROR_ROW(WSAENETDOWN),        ERROR_ROW(WSAENETUNREACH),
+    ERROR_ROW(WSAENETRESET),       ERROR_ROW(WSAECONNABORTED),    ERROR_ROW(WSAECONNRESET),
+    ERROR_ROW(WSAENOBUFS),         ERROR_ROW(WSAEISCONN),         ERROR_ROW(WSAENOTCONN),
+    ERROR_ROW(WSAESHUTDOWN),       ERROR_ROW(WSAETOOMANYREFS),    ERROR_ROW(WSAETIMEDOUT),
+    ERROR_ROW(WSAECONNREFUSED),    ERROR_ROW(WSAELOOP),           ERROR_ROW(WSAENAMETOOLONG),
+    ERROR_ROW(WSAEHOSTDOWN),       ERROR_ROW(WSAEHOSTUNREACH),    ERROR_ROW(WSAENOTEMPTY),
+    ERROR_ROW(WSAEPROCLIM),        ERROR_ROW(WSAEUSERS),          ERROR_ROW(WSAEDQUOT),
+    ERROR_ROW(WSAESTALE),          ERROR_ROW(WSAEREMOTE),         ERROR_ROW(WSASYSNOTREADY),
+    ERROR_ROW(WSAVERNOTSUPPORTED), ERROR_ROW(WSANOTINITIALISED),  ERROR_ROW(WSAEDISCON),
 };
+#undef ERROR_ROW
 
 namespace {
-constexpr const char* kSection = "ClientParams";
 // Shown in place of a name for a code the table does not list.
 constexpr const char* kUnknownErrorName = "未知错误";
 
@@ -166,10 +171,10 @@ void CSocketTestDlg::OnConnect()
       return;
     }
     CWinApp* pApp = AfxGetApp();
-    pApp->WriteProfileInt(kSection, "LastDestPort", m_nDestPort);
-    pApp->WriteProfileInt(kSection, "LastLocalPort", m_nLocalPort);
-    pApp->WriteProfileInt(kSection, "LastType", nMode);
-    pApp->WriteProfileInt(kSection, "LastdwIPADDRESS", static_cast<int>(m_dwDestIP));
+    pApp->WriteProfileInt(PROFILE_SECTION, PROFILE_DEST_PORT, m_nDestPort);
+    pApp->WriteProfileInt(PROFILE_SECTION, PROFILE_LOCAL_PORT, m_nLocalPort);
+    pApp->WriteProfileInt(PROFILE_SECTION, PROFILE_TYPE, nMode);
+    pApp->WriteProfileInt(PROFILE_SECTION, PROFILE_DEST_IP, static_cast<int>(m_dwDestIP));
 
     for (int nID : {IDC_DEST_IP, IDC_DEST_PORT, IDC_LOCAL_PORT, IDC_USE_LOCAL_PORT, IDC_MODE})
       GetDlgItem(nID)->EnableWindow(FALSE);

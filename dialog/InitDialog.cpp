@@ -7,10 +7,6 @@
 
 #include <cstring>
 
-namespace {
-constexpr const char* kSection = "ClientParams";
-}
-
 BOOL CSocketTestDlg::OnInitDialog()
 {
   CDialog::OnInitDialog();
@@ -31,10 +27,10 @@ BOOL CSocketTestDlg::OnInitDialog()
   std::memset(m_recvBuf, 0, sizeof m_recvBuf);
 
   CWinApp* pApp = AfxGetApp();
-  m_nDestPort = static_cast<int>(pApp->GetProfileInt(kSection, "LastDestPort", 0));
-  m_nLocalPort = static_cast<int>(pApp->GetProfileInt(kSection, "LastLocalPort", 0));
-  m_byLastType = LOBYTE(pApp->GetProfileInt(kSection, "LastType", 0));
-  m_dwDestIP = pApp->GetProfileInt(kSection, "LastdwIPADDRESS", 0);
+  m_nDestPort = static_cast<int>(pApp->GetProfileInt(PROFILE_SECTION, PROFILE_DEST_PORT, 0));
+  m_nLocalPort = static_cast<int>(pApp->GetProfileInt(PROFILE_SECTION, PROFILE_LOCAL_PORT, 0));
+  m_byLastType = LOBYTE(pApp->GetProfileInt(PROFILE_SECTION, PROFILE_TYPE, 0));
+  m_dwDestIP = pApp->GetProfileInt(PROFILE_SECTION, PROFILE_DEST_IP, 0);
 
   m_ctlDestIP.SendMessage(IPM_SETADDRESS, 0, static_cast<LPARAM>(m_dwDestIP));
   EnableIfChecked(IDC_LOCAL_PORT, IDC_USE_LOCAL_PORT);

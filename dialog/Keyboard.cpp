@@ -17,11 +17,7 @@ struct CtrlShortcut {
 };
 
 constexpr CtrlShortcut kSendBoxShortcuts[] = {
-    {'A', EM_SETSEL, 0, -1},
-    {'C', WM_COPY, 0, 0},
-    {'X', WM_CUT, 0, 0},
-    {'V', WM_PASTE, 0, 0},
-    {'Z', EM_UNDO, 0, 0},
+    {'A', EM_SETSEL, 0, -1}, {'C', WM_COPY, 0, 0}, {'X', WM_CUT, 0, 0}, {'V', WM_PASTE, 0, 0}, {'Z', EM_UNDO, 0, 0},
 };
 
 }  // namespace

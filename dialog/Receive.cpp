@@ -60,9 +60,9 @@ LRESULT CSocketTestDlg::OnSocketReceive(WPARAM, LPARAM)
   int nFromLen = sizeof addrFrom;
   const int nMode = GetMode();
   char* pRead = reinterpret_cast<char*>(readBuf);
-  const int nRead = nMode == MODE_TCP
-                        ? recv(m_socket, pRead, sizeof readBuf, 0)
-                        : recvfrom(m_socket, pRead, sizeof readBuf, 0, reinterpret_cast<sockaddr*>(&addrFrom), &nFromLen);
+  const int nRead = nMode == MODE_TCP ? recv(m_socket, pRead, sizeof readBuf, 0)
+                                      : recvfrom(m_socket, pRead, sizeof readBuf, 0,
+                                                 reinterpret_cast<sockaddr*>(&addrFrom), &nFromLen);
   if (nRead <= 0)
     return 0;
   AppendReceived(readBuf, nRead);

@@ -62,9 +62,9 @@ void CSocketTestDlg::OnSend()
   }
 
   const char* pData = reinterpret_cast<const char*>(sendBuf);
-  const int nSent = nMode == MODE_TCP
-                        ? send(m_socket, pData, nLength, 0)
-                        : sendto(m_socket, pData, nLength, 0, reinterpret_cast<const sockaddr*>(&m_addrDest), sizeof m_addrDest);
+  const int nSent = nMode == MODE_TCP ? send(m_socket, pData, nLength, 0)
+                                      : sendto(m_socket, pData, nLength, 0,
+                                               reinterpret_cast<const sockaddr*>(&m_addrDest), sizeof m_addrDest);
   if (nSent < 1)
     return;
   m_nSentBytes = WrappingAdd(m_nSentBytes, nSent);

@@ -18,6 +18,13 @@ inline constexpr const char* CAPTION_CREATE = "创 建";
 inline constexpr const char* CAPTION_DISCONNECT = "断开连接";
 inline constexpr const char* CAPTION_CLOSE = "关 闭";
 
+// The profile section and entries that a successful open writes and start-up reads back.
+inline constexpr const char* PROFILE_SECTION = "ClientParams";
+inline constexpr const char* PROFILE_DEST_PORT = "LastDestPort";
+inline constexpr const char* PROFILE_LOCAL_PORT = "LastLocalPort";
+inline constexpr const char* PROFILE_TYPE = "LastType";
+inline constexpr const char* PROFILE_DEST_IP = "LastdwIPADDRESS";
+
 inline constexpr int RECV_BUFFER_SIZE = 65536;
 inline constexpr int SEND_BUFFER_SIZE = 32768;
 // Large enough for any IPv4 datagram, so none is lost for want of room.

@@ -21,6 +21,15 @@ const AFX_MSGMAP* CCmdTarget::GetMessageMap() const
   return GetThisMessageMap();
 }
 
+BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode)
+{
+  const AFX_MSGMAP_ENTRY* entry = FindMessageEntry(WM_COMMAND, static_cast<UINT>(nCode), nID);
+  if (!entry)
+    return FALSE;
+  entry->pfn(this, MAKEWPARAM(nID, static_cast<unsigned>(nCode)), 0);
+  return TRUE;
+}
+
 const AFX_MSGMAP_ENTRY* CCmdTarget::FindMessageEntry(UINT nMessage, UINT nCode, UINT nID) const
 {
   for (const AFX_MSGMAP* map = GetMessageMap(); map; map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {

@@ -27,66 +27,72 @@ public:
 
   // Finds the first entry for the message in this class's map or a base's; nullptr if none.
   const AFX_MSGMAP_ENTRY* FindMessageEntry(UINT nMessage, UINT nCode, UINT nID) const;
+  // Runs the handler the map gives a command; FALSE when it has none.
+  BOOL OnCmdMsg(UINT nID, int nCode);
 
 protected:
   static const AFX_MSGMAP* GetThisMessageMap();
   virtual const AFX_MSGMAP* GetMessageMap() const;
 };
 
-#define DECLARE_MESSAGE_MAP()                            \
-protected:                                               \
-  static const AFX_MSGMAP* GetThisMessageMap();          \
+#define DECLARE_MESSAGE_MAP()                   \
+protected:                                      \
+  static const AFX_MSGMAP* GetThisMessageMap(); \
   const AFX_MSGMAP* GetMessageMap() const override;
 
-#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                       \
-  const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
-  const AFX_MSGMAP* theClass::GetThisMessageMap()                                    \
-  {                                                                                  \
-    using ThisClass [[maybe_unused]] = theClass;                                     \
-    using TheBaseClass = baseClass;                                                  \
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)      \
+  const AFX_MSGMAP* theClass::GetMessageMap() const \
+  {                                                 \
+    return GetThisMessageMap();                     \
+  }                                                 \
+  const AFX_MSGMAP* theClass::GetThisMessageMap()   \
+  {                                                 \
+    using ThisClass [[maybe_unused]] = theClass;    \
+    using TheBaseClass = baseClass;                 \
     static const AFX_MSGMAP_ENTRY messageEntries[] = {
-
-#define END_MESSAGE_MAP()                                                                 \
-  {0, 0, 0, nullptr}};                                                                    \
+#define END_MESSAGE_MAP()                                                                      \
+  {                                                                                            \
+    0, 0, 0, nullptr                                                                           \
+  }                                                                                            \
+  }                                                                                            \
+  ;                                                                                            \
   static const AFX_MSGMAP messageMap = {&TheBaseClass::GetThisMessageMap, &messageEntries[0]}; \
-  return &messageMap;                                                                     \
+  return &messageMap;                                                                          \
   }
 
 #define AFX_THIS(p) static_cast<ThisClass*>(p)
 
-#define ON_COMMAND(id, memberFxn)                                                                  \
-  {WM_COMMAND, 0, static_cast<UINT>(id), [](CCmdTarget* p, WPARAM, LPARAM) -> LRESULT {           \
-     AFX_THIS(p)->memberFxn();                                                                     \
-     return 0;                                                                                     \
+#define ON_COMMAND(id, memberFxn)                                                       \
+  {WM_COMMAND, 0, static_cast<UINT>(id), [](CCmdTarget* p, WPARAM, LPARAM) -> LRESULT { \
+     AFX_THIS(p)->memberFxn();                                                          \
+     return 0;                                                                          \
    }},
-#define ON_CONTROL(code, id, memberFxn)                                                            \
-  {WM_COMMAND, static_cast<UINT>(code), static_cast<UINT>(id),                                     \
-   [](CCmdTarget* p, WPARAM, LPARAM) -> LRESULT {                                                  \
-     AFX_THIS(p)->memberFxn();                                                                     \
-     return 0;                                                                                     \
+#define ON_CONTROL(code, id, memberFxn)                                                                       \
+  {WM_COMMAND, static_cast<UINT>(code), static_cast<UINT>(id), [](CCmdTarget* p, WPARAM, LPARAM) -> LRESULT { \
+     AFX_THIS(p)->memberFxn();                                                                                \
+     return 0;                                                                                                \
    }},
 #define ON_BN_CLICKED(id, memberFxn) ON_CONTROL(BN_CLICKED, id, memberFxn)
 #define ON_CBN_SELCHANGE(id, memberFxn) ON_CONTROL(CBN_SELCHANGE, id, memberFxn)
-#define ON_MESSAGE(message, memberFxn)                                                             \
-  {static_cast<UINT>(message), 0, 0, [](CCmdTarget* p, WPARAM w, LPARAM l) -> LRESULT {            \
-     return AFX_THIS(p)->memberFxn(w, l);                                                          \
+#define ON_MESSAGE(message, memberFxn) \
+  {static_cast<UINT>(message), 0, 0,   \
+   [](CCmdTarget* p, WPARAM w, LPARAM l) -> LRESULT { return AFX_THIS(p)->memberFxn(w, l); }},
+#define ON_WM_SYSCOMMAND()                                                 \
+  {WM_SYSCOMMAND, 0, 0, [](CCmdTarget* p, WPARAM w, LPARAM l) -> LRESULT { \
+     AFX_THIS(p)->OnSysCommand(static_cast<UINT>(w), l);                   \
+     return 0;                                                             \
    }},
-#define ON_WM_SYSCOMMAND()                                                                         \
-  {WM_SYSCOMMAND, 0, 0, [](CCmdTarget* p, WPARAM w, LPARAM l) -> LRESULT {                         \
-     AFX_THIS(p)->OnSysCommand(static_cast<UINT>(w), l);                                           \
-     return 0;                                                                                     \
+#define ON_WM_PAINT()                                             \
+  {WM_PAINT, 0, 0, [](CCmdTarget* p, WPARAM, LPARAM) -> LRESULT { \
+     AFX_THIS(p)->OnPaint();                                      \
+     return 0;                                                    \
    }},
-#define ON_WM_PAINT()                                                                              \
-  {WM_PAINT, 0, 0, [](CCmdTarget* p, WPARAM, LPARAM) -> LRESULT {                                  \
-     AFX_THIS(p)->OnPaint();                                                                       \
-     return 0;                                                                                     \
+#define ON_WM_TIMER()                                               \
+  {WM_TIMER, 0, 0, [](CCmdTarget* p, WPARAM w, LPARAM) -> LRESULT { \
+     AFX_THIS(p)->OnTimer(static_cast<UINT_PTR>(w));                \
+     return 0;                                                      \
    }},
-#define ON_WM_TIMER()                                                                              \
-  {WM_TIMER, 0, 0, [](CCmdTarget* p, WPARAM w, LPARAM) -> LRESULT {                                \
-     AFX_THIS(p)->OnTimer(static_cast<UINT_PTR>(w));                                               \
-     return 0;                                                                                     \
-   }},
-#define ON_WM_QUERYDRAGICON()                                                                      \
-  {WM_QUERYDRAGICON, 0, 0, [](CCmdTarget* p, WPARAM, LPARAM) -> LRESULT {                          \
-     return reinterpret_cast<LRESULT>(AFX_THIS(p)->OnQueryDragIcon());                             \
+#define ON_WM_QUERYDRAGICON()                                             \
+  {WM_QUERYDRAGICON, 0, 0, [](CCmdTarget* p, WPARAM, LPARAM) -> LRESULT { \
+     return reinterpret_cast<LRESULT>(AFX_THIS(p)->OnQueryDragIcon());    \
    }},

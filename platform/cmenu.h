@@ -21,7 +21,6 @@ public:
   };
 
   BOOL AppendMenu(UINT nFlags, UINT nIDNewItem = 0, LPCTSTR lpszNewItem = nullptr);
-  int GetMenuItemCount() const { return static_cast<int>(m_items.size()); }
   const std::vector<Item>& items() const { return m_items; }
 
 private:

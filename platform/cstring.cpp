@@ -1,5 +1,7 @@
 #include "platform/cstring.h"
 
+#include "platform/resources.h"
+
 #include <cstdarg>
 #include <cstdio>
 
@@ -45,4 +47,11 @@ void CString::Format(const char* pszFormat, ...)
   va_end(args);
   out.resize(static_cast<std::size_t>(n));
   m_str = std::move(out);
+}
+
+BOOL CString::LoadString(UINT nID)
+{
+  const char* text = AfxFindString(nID);
+  *this = CString(text);
+  return text != nullptr;
 }

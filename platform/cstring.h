@@ -17,12 +17,10 @@ public:
   int GetLength() const { return static_cast<int>(m_str.size()); }
   BOOL IsEmpty() const { return m_str.empty(); }
   void Empty() { m_str.clear(); }
-  char GetAt(int n) const { return m_str[static_cast<std::size_t>(n)]; }
   void TrimLeft();
   void TrimRight();
   void Format(const char* pszFormat, ...) __attribute__((format(printf, 2, 3)));
   BOOL LoadString(UINT nID);  // from the string table; empty when missing
-  int Compare(const char* psz) const { return m_str.compare(psz ? psz : ""); }
 
   operator LPCTSTR() const { return m_str.c_str(); }  // NOLINT: implicit as in the framework
   const std::string& str() const { return m_str; }

@@ -31,7 +31,6 @@ public:
   void GetWindowText(CString& rString) const;
   BOOL EnableWindow(BOOL bEnable = TRUE);
   BOOL IsWindowEnabled() const;
-  BOOL IsWindowVisible() const;
   CWnd* SetFocus();
   static CWnd* GetFocus();
   CMenu* GetSystemMenu(BOOL bRevert);

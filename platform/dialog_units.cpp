@@ -9,7 +9,7 @@ int MulDiv(int nNumber, int nNumerator, int nDenominator)
   const std::int64_t product = static_cast<std::int64_t>(nNumber) * nNumerator;
   const std::int64_t half = (nDenominator < 0 ? -nDenominator : nDenominator) / 2;
   const std::int64_t rounded = (product < 0) == (nDenominator < 0) ? product + half * (nDenominator < 0 ? -1 : 1)
-                                                                    : product - half * (nDenominator < 0 ? -1 : 1);
+                                                                   : product - half * (nDenominator < 0 ? -1 : 1);
   return static_cast<int>(rounded / nDenominator);
 }
 

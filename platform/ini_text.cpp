@@ -28,7 +28,8 @@ char asciiLower(char c)
 
 bool sameName(std::string_view a, std::string_view b)
 {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return asciiLower(x) == asciiLower(y); });
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return asciiLower(x) == asciiLower(y); });
 }
 
 // One line of the text: its content without the line break, and where the next line starts.
@@ -56,8 +57,8 @@ Line lineAt(std::string_view text, std::size_t pos)
 // What a line means: a section header, an entry (key = value), or anything else, which is kept.
 struct Parsed {
   enum Kind { Other, Section, Entry } kind = Other;
-  std::string_view name;        // the section's or the key's
-  std::size_t valueBegin = 0;   // offset in the text of the value, after the '=' and blanks
+  std::string_view name;       // the section's or the key's
+  std::size_t valueBegin = 0;  // offset in the text of the value, after the '=' and blanks
 };
 
 Parsed parse(std::string_view text, const Line& line)
@@ -92,11 +93,11 @@ std::string_view lineBreakOf(std::string_view text)
 
 // Where the key stands, or where it would go.
 struct Place {
-  bool found = false;        // the key's line exists
+  bool found = false;  // the key's line exists
   std::size_t valueBegin = 0;
   std::size_t valueEnd = 0;
   bool sectionFound = false;
-  Line insertAfter;          // the last entry of the first such section, or its header
+  Line insertAfter;  // the last entry of the first such section, or its header
 };
 
 Place locate(std::string_view text, std::string_view section, std::string_view key)

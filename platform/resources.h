@@ -53,7 +53,6 @@ struct ResourceTable {
 };
 
 void AfxSetResourceTable(const ResourceTable* pTable);
-const ResourceTable* AfxGetResourceTable();
 const DialogTemplate* AfxFindDialogTemplate(UINT nID);
 const BinaryResource* AfxFindBinaryResource(const char* type, UINT nID);
 const char* AfxFindString(UINT nID);  // nullptr when the table has no such string

@@ -7,4 +7,4 @@
 namespace platform {
 // -1 for a handle that names no open socket.
 int SocketDescriptor(ws::SOCKET s);
-}
+}  // namespace platform

@@ -42,7 +42,6 @@ struct VersionResource {
 // The section of the program file that holds the VersionResource.
 #define LANSPRY_VERSION_SECTION ".lanspry_version"
 
-HINSTANCE AfxGetInstanceHandle();
 HINSTANCE AfxGetResourceHandle();
 DWORD GetModuleFileName(HINSTANCE hModule, LPTSTR lpFilename, DWORD nSize);
 BOOL SetCurrentDirectory(LPCTSTR lpPathName);

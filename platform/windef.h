@@ -47,6 +47,8 @@ struct MSG {
   LPARAM lParam = 0;
 };
 
+// The Windows macros, one line each.
+// clang-format off
 constexpr WORD LOWORD(std::uintptr_t v) { return static_cast<WORD>(v & 0xFFFF); }
 constexpr WORD HIWORD(std::uintptr_t v) { return static_cast<WORD>((v >> 16) & 0xFFFF); }
 constexpr BYTE LOBYTE(std::uintptr_t v) { return static_cast<BYTE>(v & 0xFF); }
@@ -58,9 +60,13 @@ constexpr COLORREF RGB(unsigned r, unsigned g, unsigned b) { return (r & 0xFF) |
 constexpr BYTE GetRValue(COLORREF c) { return static_cast<BYTE>(c & 0xFF); }
 constexpr BYTE GetGValue(COLORREF c) { return static_cast<BYTE>((c >> 8) & 0xFF); }
 constexpr BYTE GetBValue(COLORREF c) { return static_cast<BYTE>((c >> 16) & 0xFF); }
+// clang-format on
 
 // Resource ids travel as small integers in place of names, as MAKEINTRESOURCE does.
-inline LPCTSTR MAKEINTRESOURCE(UINT id) { return reinterpret_cast<LPCTSTR>(static_cast<std::uintptr_t>(id)); }
+inline LPCTSTR MAKEINTRESOURCE(UINT id)
+{
+  return reinterpret_cast<LPCTSTR>(static_cast<std::uintptr_t>(id));
+}
 
 // Window messages.
 inline constexpr UINT WM_PAINT = 0x000F;
@@ -88,8 +94,6 @@ inline constexpr UINT EM_SETSEL = 0x00B1;
 inline constexpr UINT EM_LINESCROLL = 0x00B6;
 inline constexpr UINT EM_SCROLLCARET = 0x00B7;
 inline constexpr UINT EM_GETLINECOUNT = 0x00BA;
-inline constexpr UINT EM_LIMITTEXT = 0x00C5;
-inline constexpr UINT EM_GETFIRSTVISIBLELINE = 0x00CE;
 inline constexpr UINT EM_UNDO = 0x00C7;
 inline constexpr UINT BM_GETCHECK = 0x00F0;
 inline constexpr UINT BM_SETCHECK = 0x00F1;
@@ -140,6 +144,7 @@ inline constexpr int VK_UP = 0x26;
 inline constexpr int VK_RIGHT = 0x27;
 inline constexpr int VK_DOWN = 0x28;
 inline constexpr int VK_INSERT = 0x2D;
+inline constexpr int VK_F1 = 0x70;
 inline constexpr int VK_DELETE = 0x2E;
 
 // Window and control styles, as dialog templates spell them.

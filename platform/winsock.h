@@ -61,6 +61,8 @@ enum : int {
 enum : long { FD_READ = 1, FD_WRITE = 2, FD_OOB = 4, FD_ACCEPT = 8, FD_CONNECT = 16, FD_CLOSE = 32 };
 inline constexpr std::uint32_t INADDR_ANY = 0;
 
+// The Windows Sockets error codes, each number written here once; the names the program shows
+// are these identifiers.
 enum : int {
   WSABASEERR = 10000,
   WSAEINTR = 10004,
@@ -93,27 +95,36 @@ enum : int {
   WSAEISCONN = 10056,
   WSAENOTCONN = 10057,
   WSAESHUTDOWN = 10058,
+  WSAETOOMANYREFS = 10059,
   WSAETIMEDOUT = 10060,
   WSAECONNREFUSED = 10061,
   WSAELOOP = 10062,
   WSAENAMETOOLONG = 10063,
   WSAEHOSTDOWN = 10064,
   WSAEHOSTUNREACH = 10065,
+  WSAENOTEMPTY = 10066,
+  WSAEPROCLIM = 10067,
+  WSAEUSERS = 10068,
+  WSAEDQUOT = 10069,
+  WSAESTALE = 10070,
+  WSAEREMOTE = 10071,
   WSASYSNOTREADY = 10091,
   WSAVERNOTSUPPORTED = 10092,
   WSANOTINITIALISED = 10093,
+  WSAEDISCON = 10101,
+  WSASYSCALLFAILURE = 10107,
 };
 
+// clang-format off
 constexpr std::uint16_t htons(std::uint16_t v) { return static_cast<std::uint16_t>((v >> 8) | (v << 8)); }
-constexpr std::uint16_t ntohs(std::uint16_t v) { return htons(v); }
 constexpr std::uint32_t htonl(std::uint32_t v)
 {
   return ((v & 0xFF) << 24) | ((v & 0xFF00) << 8) | ((v >> 8) & 0xFF00) | (v >> 24);
 }
-constexpr std::uint32_t ntohl(std::uint32_t v) { return htonl(v); }
 constexpr WORD WSAGETSELECTEVENT(LPARAM lParam) { return LOWORD(static_cast<std::uintptr_t>(lParam)); }
 constexpr WORD WSAGETSELECTERROR(LPARAM lParam) { return HIWORD(static_cast<std::uintptr_t>(lParam)); }
 constexpr LPARAM WSAMAKESELECTREPLY(unsigned event, unsigned error) { return MAKELPARAM(event, error); }
+// clang-format on
 
 // Every Windows Sockets call the program makes, as one replaceable object.
 class SocketLayer {
@@ -141,6 +152,8 @@ SocketLayer& PosixSocketLayer();
 SocketLayer& CurrentSocketLayer();
 void SetSocketLayer(SocketLayer* pLayer);
 
+// One line each: the name, and the layer's call it stands for.
+// clang-format off
 inline int WSAStartup(WORD v, WSADATA* d) { return CurrentSocketLayer().startup(v, d); }
 inline int WSACleanup() { return CurrentSocketLayer().cleanup(); }
 inline SOCKET socket(int af, int type, int protocol) { return CurrentSocketLayer().createSocket(af, type, protocol); }
@@ -167,5 +180,7 @@ inline int recvfrom(SOCKET s, char* b, int l, int f, sockaddr* from, int* fromle
 {
   return CurrentSocketLayer().receiveFrom(s, b, l, f, from, fromlen);
 }
+
+// clang-format on
 
 }  // namespace ws

@@ -53,8 +53,16 @@ constexpr DialogItemTemplate kAboutItems[] = {
 };
 
 constexpr DialogTemplate kDialogs[] = {
-    {IDD_ABOUTBOX, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, 0, 235, 55, "关于 Quorvin", 9,
-     "宋体", kAboutItems, {}},
+    {IDD_ABOUTBOX,
+     WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT,
+     0,
+     235,
+     55,
+     "关于 Quorvin",
+     9,
+     "宋体",
+     kAboutItems,
+     {}},
     {IDD_SOCKETTEST_DIALOG,
      WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME | DS_SETFONT, WS_EX_APPWINDOW,
      328, 277, "Quorvin", 9, "宋体", kMainDialogItems, kMainDialogInit},

@@ -4,9 +4,10 @@
 
 #define LANSPRY_STR2(x) #x
 #define LANSPRY_STR(x) LANSPRY_STR2(x)
-#define LANSPRY_VERSION_TEXT                                                                          \
-  LANSPRY_STR(LANSPRY_VERSION_MAJOR) ", " LANSPRY_STR(LANSPRY_VERSION_MINOR) ", " LANSPRY_STR(         \
-      LANSPRY_VERSION_PATCH) ", " LANSPRY_STR(LANSPRY_VERSION_TWEAK)
+#define LANSPRY_VERSION_TEXT                                                                        \
+  LANSPRY_STR(LANSPRY_VERSION_MAJOR)                                                                \
+  ", " LANSPRY_STR(LANSPRY_VERSION_MINOR) ", " LANSPRY_STR(LANSPRY_VERSION_PATCH) ", " LANSPRY_STR( \
+      LANSPRY_VERSION_TWEAK)
 
 namespace {
 constexpr DWORD kVersionMS = (LANSPRY_VERSION_MAJOR << 16) | LANSPRY_VERSION_MINOR;

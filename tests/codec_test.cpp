@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <iomanip>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -21,6 +24,23 @@ struct ParseCase {
   std::vector<BYTE> bytes;
 };
 
+// A failing row shows its input and bytes, not the struct's memory.
+void PrintTo(const ParseCase& c, std::ostream* os)
+{
+  *os << ::testing::PrintToString(std::string(c.input)) << " ->";
+  for (BYTE b : c.bytes)
+    *os << ' ' << std::hex << std::uppercase << std::setw(2) << std::setfill('0') << int{b};
+}
+
+// The input as a test name: letters and digits kept, anything else an underscore.
+std::string NameOf(const ::testing::TestParamInfo<ParseCase>& p)
+{
+  std::string name;
+  for (const char* c = p.param.input; *c; ++c)
+    name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+  return name.empty() ? "empty" : name;
+}
+
 class ParseHexTextTable : public ::testing::TestWithParam<ParseCase> {};
 
 TEST_P(ParseHexTextTable, GivesTheBytes)
@@ -35,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(Codec, ParseHexTextTable,
                                            ParseCase{"aB cd", {0xAB, 0xCD}}, ParseCase{"zz", {}}, ParseCase{"", {}},
                                            ParseCase{"  01 02 ff  ", {0x01, 0x02, 0xFF}},
                                            ParseCase{"\r\n41\r\n42\r\n", {0x41, 0x42}}),
-                         [](const ::testing::TestParamInfo<ParseCase>& p) { return "case" + std::to_string(p.index); });
+                         NameOf);
 
 TEST(Codec, HexDigitValueFollowsTheTable)
 {

@@ -1,16 +1,16 @@
 // The main dialog as built from its template, its small handlers and its window chrome.
-#include "app/AboutDlg.h"
 #include "app/SocketTestApp.h"
+#include "dialog/AboutDlg.h"
 #include "platform/cmenu.h"
-#include "platform/receive_view.h"
+#include "platform/qt/receive_view.h"
 #include "res/resources.h"
 #include "tests/support.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QContextMenuEvent>
+#include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -27,9 +27,10 @@ class MainDialog : public DialogTest {};
 TEST_F(MainDialog, StartsClosedWithTheTemplateControls)
 {
   auto dlg = NewDialog();
-  const int ids[] = {IDC_CONNECT, IDC_DEST_PORT, IDC_LOCAL_PORT, IDC_SEND_TEXT, IDC_HEX_SEND, IDC_SEND, IDC_RECV_TEXT,
-                     IDC_HEX_RECV, IDC_CLEAR_SEND, IDC_CLEAR_RECV, IDC_SENT_COUNT, IDC_RECV_COUNT, IDC_CLEAR_COUNTS,
-                     IDC_USE_LOCAL_PORT, IDC_MODE, IDC_DEST_IP};
+  const int ids[] = {IDC_CONNECT,      IDC_DEST_PORT,      IDC_LOCAL_PORT, IDC_SEND_TEXT,
+                     IDC_HEX_SEND,     IDC_SEND,           IDC_RECV_TEXT,  IDC_HEX_RECV,
+                     IDC_CLEAR_SEND,   IDC_CLEAR_RECV,     IDC_SENT_COUNT, IDC_RECV_COUNT,
+                     IDC_CLEAR_COUNTS, IDC_USE_LOCAL_PORT, IDC_MODE,       IDC_DEST_IP};
   for (int id : ids)
     ASSERT_NE(dlg->GetDlgItem(id), nullptr) << id;
   EXPECT_EQ(dlg->widget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly).size(), 27);
@@ -50,7 +51,8 @@ TEST_F(MainDialog, StartsClosedWithTheTemplateControls)
   for (auto* g : dlg->widget()->findChildren<QGroupBox*>())
     groups << g->title();
   groups.sort();
-  EXPECT_EQ(groups, (QStringList{QStringLiteral("发送"), QStringLiteral("接收"), QStringLiteral("计数"), QStringLiteral("连接参数")}));
+  EXPECT_EQ(groups, (QStringList{QStringLiteral("发送"), QStringLiteral("接收"), QStringLiteral("计数"),
+                                 QStringLiteral("连接参数")}));
   QWidget* atButton = dlg->widget()->childAt(dlg->W(IDC_CONNECT)->geometry().center());
   EXPECT_EQ(atButton, dlg->W(IDC_CONNECT));
 }
@@ -58,9 +60,9 @@ TEST_F(MainDialog, StartsClosedWithTheTemplateControls)
 TEST_F(MainDialog, TabOrderFollowsTheTemplate)
 {
   auto dlg = NewDialog();
-  const int expected[] = {IDC_CONNECT, IDC_DEST_PORT, IDC_SEND_TEXT, IDC_HEX_SEND, IDC_RECV_TEXT, IDC_HEX_RECV,
-                          IDC_CLEAR_SEND, IDC_CLEAR_RECV, IDC_SENT_COUNT, IDC_RECV_COUNT, IDC_CLEAR_COUNTS,
-                          IDC_USE_LOCAL_PORT, IDC_MODE, IDC_DEST_IP, IDC_CONNECT};
+  const int expected[] = {IDC_CONNECT,      IDC_DEST_PORT,      IDC_SEND_TEXT,  IDC_HEX_SEND,   IDC_RECV_TEXT,
+                          IDC_HEX_RECV,     IDC_CLEAR_SEND,     IDC_CLEAR_RECV, IDC_SENT_COUNT, IDC_RECV_COUNT,
+                          IDC_CLEAR_COUNTS, IDC_USE_LOCAL_PORT, IDC_MODE,       IDC_DEST_IP,    IDC_CONNECT};
   dlg->W(IDC_CONNECT)->setFocus();
   for (int id : expected) {
     CWnd* focus = CWnd::GetFocus();
@@ -104,7 +106,9 @@ TEST_F(MainDialog, LocalPortCheckAndClearCounts)
 TEST_F(MainDialog, EndingWithoutAChannelReleasesNothing)
 {
   test::RecordingSocketLayer layer;
-  { auto dlg = NewDialog(); }
+  {
+    auto dlg = NewDialog();
+  }
   EXPECT_EQ(layer.Count("closesocket"), 0);
   EXPECT_EQ(layer.Count("WSACleanup"), 0);
 }
@@ -120,6 +124,19 @@ TEST_F(ApplicationStart, SocketSupportFailureShowsTheMessageAndEnds)
   EXPECT_EQ(m_boxes, std::vector<std::string>{"Windows 通信端口初始化失败。"});
   EXPECT_EQ(app.m_pMainWnd, nullptr);
   EXPECT_EQ(layer.Count("socket"), 0);
+}
+
+// F1 in the dialog is the application's help command, which its message map handles.
+TEST_F(ApplicationStart, HelpIsTheApplicationsCommand)
+{
+  CSocketTestApp app;
+  EXPECT_TRUE(app.OnCmdMsg(ID_HELP, 0));
+  EXPECT_FALSE(app.OnCmdMsg(IDOK, 0));
+  auto dlg = NewDialog();
+  dlg->W(IDC_SEND_TEXT)->setFocus();
+  QTest::keyClick(dlg->W(IDC_SEND_TEXT), Qt::Key_F1);
+  EXPECT_EQ(dlg->Text(IDC_SEND_TEXT), "");
+  EXPECT_TRUE(dlg->widget()->isVisible());
 }
 
 class WindowChrome : public DialogTest {};
@@ -333,11 +350,21 @@ TEST_F(Accessibility, EveryControlIsNamed)
     const char* name;
   };
   const Row rows[] = {
-      {IDC_DEST_IP, "目标IP:"},       {IDC_DEST_PORT, "目标端口:"},  {IDC_LOCAL_PORT, "指定本地端口:"},
-      {IDC_MODE, "类型:"},            {IDC_SENT_COUNT, "发送:"},     {IDC_RECV_COUNT, "接收:"},
-      {IDC_SEND_TEXT, "发送"},        {IDC_RECV_TEXT, "接收"},       {IDC_CONNECT, "连 接"},
-      {IDC_HEX_SEND, "16进制发送"},   {IDC_SEND, "发 送"},           {IDC_HEX_RECV, "16进制接收"},
-      {IDC_CLEAR_SEND, "清 空"},      {IDC_CLEAR_RECV, "清 空"},     {IDC_USE_LOCAL_PORT, "指定本地端口:"},
+      {IDC_DEST_IP, "目标IP:"},
+      {IDC_DEST_PORT, "目标端口:"},
+      {IDC_LOCAL_PORT, "指定本地端口:"},
+      {IDC_MODE, "类型:"},
+      {IDC_SENT_COUNT, "发送:"},
+      {IDC_RECV_COUNT, "接收:"},
+      {IDC_SEND_TEXT, "发送"},
+      {IDC_RECV_TEXT, "接收"},
+      {IDC_CONNECT, "连 接"},
+      {IDC_HEX_SEND, "16进制发送"},
+      {IDC_SEND, "发 送"},
+      {IDC_HEX_RECV, "16进制接收"},
+      {IDC_CLEAR_SEND, "清 空"},
+      {IDC_CLEAR_RECV, "清 空"},
+      {IDC_USE_LOCAL_PORT, "指定本地端口:"},
       {IDC_CLEAR_COUNTS, "清空计数"},
   };
   auto dlg = NewDialog();

@@ -1,32 +1,32 @@
 // The stand-in's own behaviour: dialog units, data exchange, the IP address control, keyboard
 // routing, message boxes, the receive display, the profile store and version information.
 #include "platform/dialog_units.h"
-#include "platform/ipaddress_widget.h"
-#include "platform/receive_view.h"
+#include "platform/qt/ipaddress_widget.h"
+#include "platform/qt/receive_view.h"
 #include "platform/winapi.h"
 #include "tests/support.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScrollBar>
 
 #include <cstring>
 #include <string_view>
 #include <utility>
 
-#include <csignal>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <csignal>
 
 namespace {
 
@@ -91,13 +91,13 @@ TEST_F(IpAddressControl, GetSetAndBlank)
 // Typing into the control as users' fingers know it from the platform control.
 struct IpTypingRow {
   const char* name;
-  bool blank;          // start with all fields blank instead of `shown`
+  bool blank;  // start with all fields blank instead of `shown`
   DWORD shown;
-  int field;           // where the caret starts
-  int caret;           // its position there, or -1 for the field's text selected
-  const char* keys;    // <BS>, <L> and <R> stand for Backspace, Left and Right
+  int field;         // where the caret starts
+  int caret;         // its position there, or -1 for the field's text selected
+  const char* keys;  // <BS>, <L> and <R> stand for Backspace, Left and Right
   bool shift;
-  int filled;          // what IPM_GETADDRESS returns
+  int filled;  // what IPM_GETADDRESS returns
   DWORD address;
 };
 
@@ -366,10 +366,14 @@ TEST_F(ProfileStore, DamagedFilesGiveSaneValues)
     int expected;
   };
   const Case cases[] = {
-      {"[ClientParams]\nLastDestPort=abc\n", 0},        {"[ClientParams]\nLastDestPort= 12abc\n", 12},
-      {"[ClientParams]\nLastDestPort=1,2\n", 1},        {"[ClientParams]\nLastDestPort=99999999999\n", INT32_MAX},
-      {"[ClientParams]\nLastDestPort=\n", 0},           {"\x01\x02garbage[[[\n=\n", 0},
-      {"[ClientParams\nLastDestPort=5\n", 5},         {"[ClientParams]\nLastDestPort=\"12\"\n", 12},
+      {"[ClientParams]\nLastDestPort=abc\n", 0},
+      {"[ClientParams]\nLastDestPort= 12abc\n", 12},
+      {"[ClientParams]\nLastDestPort=1,2\n", 1},
+      {"[ClientParams]\nLastDestPort=99999999999\n", INT32_MAX},
+      {"[ClientParams]\nLastDestPort=\n", 0},
+      {"\x01\x02garbage[[[\n=\n", 0},
+      {"[ClientParams\nLastDestPort=5\n", 5},
+      {"[ClientParams]\nLastDestPort=\"12\"\n", 12},
       {"[clientparams]\r\n  lastdestport = -7 \r\n", -7},
   };
   for (const Case& c : cases) {
@@ -393,13 +397,16 @@ using namespace std::string_literals;
 
 const ProfileEditRow kProfileEdits[] = {
     {"NoFile", "-", "[ClientParams]\nLastDestPort=7001\nLastLocalPort=7002\nLastType=1\nLastdwIPADDRESS=2130706437\n"},
-    {"EmptyFile", "", "[ClientParams]\nLastDestPort=7001\nLastLocalPort=7002\nLastType=1\nLastdwIPADDRESS=2130706437\n"},
+    {"EmptyFile", "",
+     "[ClientParams]\nLastDestPort=7001\nLastLocalPort=7002\nLastType=1\nLastdwIPADDRESS=2130706437\n"},
     {"NotesAndOtherSections",
-     "; my notes\n[Other]\nmy key = some value\n列=值\nlist=a,b\n\n[ClientParams]\nLastType = 0\n; keep\n\n[Z]\nb=2\na=1\n",
+     "; my notes\n[Other]\nmy key = some value\n列=值\nlist=a,b\n\n[ClientParams]\nLastType = 0\n; "
+     "keep\n\n[Z]\nb=2\na=1\n",
      "; my notes\n[Other]\nmy key = some value\n列=值\nlist=a,b\n\n[ClientParams]\nLastType = 1\nLastDestPort=7001\n"
      "LastLocalPort=7002\nLastdwIPADDRESS=2130706437\n; keep\n\n[Z]\nb=2\na=1\n"},
     {"CrLfEndings", "[ClientParams]\r\nLastDestPort=1\r\n[Other]\r\nx=1\r\n",
-     "[ClientParams]\r\nLastDestPort=7001\r\nLastLocalPort=7002\r\nLastType=1\r\nLastdwIPADDRESS=2130706437\r\n[Other]\r\nx=1\r\n"},
+     "[ClientParams]\r\nLastDestPort=7001\r\nLastLocalPort=7002\r\nLastType=1\r\nLastdwIPADDRESS=2130706437\r\n[Other]"
+     "\r\nx=1\r\n"},
     {"Utf8BomAndOtherSpelling", "\xEF\xBB\xBF[ClientParams]\nlasttype=2\n",
      "\xEF\xBB\xBF[ClientParams]\nlasttype=1\nLastDestPort=7001\nLastLocalPort=7002\nLastdwIPADDRESS=2130706437\n"},
     {"NoFinalNewline", "[Other]\nx=1",
@@ -408,8 +415,11 @@ const ProfileEditRow kProfileEdits[] = {
      "[ClientParams]\nLastType=1\nLastLocalPort=7002\nLastdwIPADDRESS=2130706437\n[clientparams]\nLastDestPort=7001\n"},
     {"BlanksAroundNamesAndValues", "[ ClientParams ]\n  LastDestPort  =  9  \n",
      "[ ClientParams ]\n  LastDestPort  =  7001\nLastLocalPort=7002\nLastType=1\nLastdwIPADDRESS=2130706437\n"},
-    {"BinaryFile", "\x00\x01\xff\xfe[\x00]\n\x7f" "ELF"s,
-     "\x00\x01\xff\xfe[\x00]\n\x7f" "ELF\n[ClientParams]\nLastDestPort=7001\nLastLocalPort=7002\nLastType=1\nLastdwIPADDRESS=2130706437"s},
+    {"BinaryFile",
+     "\x00\x01\xff\xfe[\x00]\n\x7f"
+     "ELF"s,
+     "\x00\x01\xff\xfe[\x00]\n\x7f"
+     "ELF\n[ClientParams]\nLastDestPort=7001\nLastLocalPort=7002\nLastType=1\nLastdwIPADDRESS=2130706437"s},
 };
 
 std::string ReadBytes(const std::string& path)
@@ -534,7 +544,8 @@ TEST_F(ProfileStore, TwoProgramsWritingAtOnceLoseNothing)
   }
   for (const char* prefix : {"A", "B"}) {
     for (int i = 0; i < kWrites; ++i)
-      EXPECT_EQ(static_cast<int>(app.GetProfileInt("ClientParams", (std::string(prefix) + std::to_string(i)).c_str(), -1)), i)
+      EXPECT_EQ(
+          static_cast<int>(app.GetProfileInt("ClientParams", (std::string(prefix) + std::to_string(i)).c_str(), -1)), i)
           << prefix << i;
   }
   EXPECT_EQ(static_cast<int>(app.GetProfileInt("Other", "Keep", 0)), 1);

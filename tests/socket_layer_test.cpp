@@ -1,11 +1,9 @@
 // The POSIX socket layer behind the Windows Sockets names.
 #include "platform/socket_descriptor.h"
-#include "platform/socket_errors.h"
 #include "tests/support.h"
 
 #include <QElapsedTimer>
 
-#include <cerrno>
 #include <set>
 
 namespace {
@@ -122,8 +120,9 @@ TEST_F(SocketLayer, HandlesAreNeverHandedOutTwice)
   EXPECT_LT(descriptors.size(), 5u);
   EXPECT_EQ(handles.count(ws::INVALID_SOCKET), 0u);
   const int one = 1;
-  EXPECT_EQ(ws::setsockopt(ws::INVALID_SOCKET, ws::IPPROTO_IP, ws::IP_MULTICAST_LOOP, reinterpret_cast<const char*>(&one), 4),
-            ws::SOCKET_ERROR);
+  EXPECT_EQ(
+      ws::setsockopt(ws::INVALID_SOCKET, ws::IPPROTO_IP, ws::IP_MULTICAST_LOOP, reinterpret_cast<const char*>(&one), 4),
+      ws::SOCKET_ERROR);
   EXPECT_EQ(ws::WSAGetLastError(), ws::WSAENOTSOCK);
 }
 
@@ -211,20 +210,6 @@ TEST_F(SocketLayer, ResetIsPostedAsCloseWithTheError)
   EXPECT_EQ(sink.events[0].event, ws::FD_CLOSE);
   EXPECT_EQ(sink.events[0].error, ws::WSAECONNRESET);
   ws::closesocket(s);
-}
-
-TEST(SocketErrors, ErrnoTable)
-{
-  struct Row {
-    int posix;
-    int winsock;
-  };
-  const Row rows[] = {{EADDRINUSE, 10048},  {ECONNREFUSED, 10061}, {EADDRNOTAVAIL, 10049}, {ENETUNREACH, 10051},
-                      {EHOSTUNREACH, 10065}, {ETIMEDOUT, 10060},    {ECONNRESET, 10054},    {EWOULDBLOCK, 10035},
-                      {EACCES, 10013},       {EINVAL, 10022},       {EMSGSIZE, 10040},      {ENOBUFS, 10055},
-                      {ENODEV, 10051},       {EBADF, 10038},        {0, 10107}};
-  for (const Row& r : rows)
-    EXPECT_EQ(platform::WinsockErrorFromErrno(r.posix), r.winsock) << r.posix;
 }
 
 }  // namespace

@@ -10,7 +10,6 @@
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 
-
 namespace {
 
 using test::DialogTest;
@@ -118,9 +117,10 @@ TEST_F(Startup, TitleComesFromTheProgramFile)
     const char* key;
     const char* value;
   };
-  for (const Str& s : {Str{"FileVersion", "1, 0, 0, 12"}, Str{"ProductVersion", "1, 0, 0, 12"},
-                       Str{"FileDescription", "Lanspry"}, Str{"ProductName", "Lanspry"}, Str{"Comments", ""},
-                       Str{"CompanyName", ""}, Str{"LegalTrademarks", ""}, Str{"PrivateBuild", ""}, Str{"SpecialBuild", ""}}) {
+  for (const Str& s :
+       {Str{"FileVersion", "1, 0, 0, 12"}, Str{"ProductVersion", "1, 0, 0, 12"}, Str{"FileDescription", "Lanspry"},
+        Str{"ProductName", "Lanspry"}, Str{"Comments", ""}, Str{"CompanyName", ""}, Str{"LegalTrademarks", ""},
+        Str{"PrivateBuild", ""}, Str{"SpecialBuild", ""}}) {
     const std::string path = std::string("\\StringFileInfo\\080404b0\\") + s.key;
     ASSERT_TRUE(VerQueryValue(block.data(), path.c_str(), &p, &len)) << s.key;
     EXPECT_STREQ(static_cast<const char*>(p), s.value) << s.key;
@@ -217,7 +217,8 @@ TEST_F(Keyboard, AltChordsTypeNothingAltGrTypes)
         dlg->W(nID)->setFocus();
         QTest::sendKeyEvent(QTest::Click, dlg->W(nID), row.key, QString::fromUtf8(row.text), row.mods);
         // The hex filter still stands between AltGr and the send box.
-        const bool filtered = hex && nID == IDC_SEND_TEXT && !QString::fromUtf8(row.text).contains(QRegularExpression("^[0-9a-fA-F]$"));
+        const bool filtered =
+            hex && nID == IDC_SEND_TEXT && !QString::fromUtf8(row.text).contains(QRegularExpression("^[0-9a-fA-F]$"));
         EXPECT_EQ(dlg->Text(nID), row.types && !filtered ? row.text : "");
       }
     }

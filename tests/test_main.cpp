@@ -1,5 +1,6 @@
 // One Qt application for all tests of a binary, under whatever platform QT_QPA_PLATFORM names
 // (offscreen in ctest), with the program's resources and dialog colours.
+#include "app/SocketTestApp.h"
 #include "platform/startup.h"
 #include "res/resources.h"
 #include "tests/support.h"
@@ -15,7 +16,7 @@ int main(int argc, char** argv)
   QApplication app(argc, argv);
   platform::InitializeGui();
   AfxSetResourceTable(&LanspryResources());
-  test::App().SetDialogBkColor(RGB(221, 233, 255), RGB(0, 0, 0));
+  test::App().SetDialogBkColor(DIALOG_BK_COLOR, DIALOG_TEXT_COLOR);
   // Nothing here may touch the user's own settings file; fixtures give each test its own.
   QTemporaryDir settings;
   test::App().m_strProfileName = settings.filePath(QStringLiteral("lanspry.ini")).toStdString();

@@ -1,14 +1,13 @@
 // Sending and receiving over real loopback sockets with peers written here.
-#include "platform/receive_view.h"
+#include "platform/qt/receive_view.h"
 #include "platform/winapi.h"
 #include "tests/support.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QPlainTextEdit>
-#include <QTextCursor>
 #include <QScrollBar>
-
+#include <QTextCursor>
 
 namespace {
 

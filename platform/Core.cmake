@@ -1,0 +1,4 @@
+# CString and the resource table: all the codec and its fuzzer need of the platform, free of Qt.
+add_library(platform_core STATIC ${CMAKE_CURRENT_LIST_DIR}/cstring.cpp ${CMAKE_CURRENT_LIST_DIR}/resources.cpp)
+target_include_directories(platform_core PUBLIC ${CMAKE_CURRENT_LIST_DIR}/..)
+lanspry_warnings(platform_core)

@@ -1,0 +1,319 @@
+#include "platform/cwinapp.h"
+#include "platform/qt/ipaddress_widget.h"
+#include "platform/qt/multiline_edit.h"
+#include "platform/qt/qt_private.h"
+#include "platform/qt/receive_view.h"
+#include "platform/resources.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+
+#include <string_view>
+
+namespace platform {
+namespace {
+
+constexpr const char* kSortedProperty = "lanspry_sorted";
+
+QWidget* createButton(QWidget* parent, DWORD style, const QString& text)
+{
+  switch (style & BS_TYPEMASK) {
+  case BS_AUTOCHECKBOX:
+    return new QCheckBox(text, parent);
+  case BS_GROUPBOX: {
+    auto* box = new QGroupBox(text, parent);
+    box->setAttribute(Qt::WA_TransparentForMouseEvents);
+    box->setStyleSheet(
+        QStringLiteral("QGroupBox { border: 1px solid #8a9bb4; margin-top: 0.6em; }"
+                       "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }"));
+    return box;
+  }
+  default:
+    return new QPushButton(text, parent);
+  }
+}
+
+QWidget* createEdit(QWidget* parent, DWORD style)
+{
+  if (!(style & ES_MULTILINE)) {
+    auto* edit = new QLineEdit(parent);
+    edit->setMaxLength(32767);
+    return edit;
+  }
+  if (style & ES_READONLY) {
+    // Fixed pitch, as the dialog face is on Windows, so hex dumps line up.
+    auto* view = new ReceiveView(parent);
+    QFont font = parent->font();
+    font.setFamilies({QStringLiteral("Noto Sans Mono CJK SC"), QStringLiteral("monospace")});
+    font.setStyleHint(QFont::TypeWriter);
+    view->setFont(font);
+    return view;
+  }
+  auto* edit = new MultiLineEdit(parent);
+  edit->setTabChangesFocus(true);
+  edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  edit->setVerticalScrollBarPolicy((style & WS_VSCROLL) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+  return edit;
+}
+
+QWidget* createStatic(QWidget* parent, DWORD style, const QString& text)
+{
+  auto* label = new QLabel(parent);
+  if ((style & SS_TYPEMASK) == SS_ICON) {
+    HICON icon = AfxGetApp() ? AfxGetApp()->LoadIcon(text.mid(1).toUInt()) : nullptr;
+    if (icon)
+      label->setPixmap(icon->icon.pixmap(32, 32));
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+  }
+  label->setText(text);
+  label->setTextFormat(Qt::PlainText);
+  label->setAlignment(Qt::AlignLeft | ((style & SS_CENTERIMAGE) ? Qt::AlignVCenter : Qt::AlignTop));
+  return label;
+}
+
+QWidget* createCombo(QWidget* parent, DWORD style)
+{
+  auto* combo = new QComboBox(parent);
+  combo->setEditable(false);
+  combo->setProperty(kSortedProperty, (style & CBS_SORT) != 0);
+  return combo;
+}
+
+LRESULT comboProc(QComboBox* c, UINT message, WPARAM wParam, LPARAM lParam)
+{
+  switch (message) {
+  case CB_ADDSTRING: {
+    const QString text = fromCodePage(reinterpret_cast<const char*>(lParam));
+    int at = c->count();
+    if (c->property(kSortedProperty).toBool()) {
+      at = 0;
+      while (at < c->count() && QString::compare(c->itemText(at), text, Qt::CaseInsensitive) <= 0)
+        ++at;
+    }
+    c->insertItem(at, text);
+    if (c->count() == 1)
+      c->setCurrentIndex(-1);  // adding items selects nothing
+    return at;
+  }
+  case CB_GETCOUNT:
+    return c->count();
+  case CB_GETCURSEL:
+    return c->currentIndex();
+  case CB_SETCURSEL: {
+    const auto index = static_cast<int>(wParam);
+    c->setCurrentIndex(index >= 0 && index < c->count() ? index : -1);
+    return c->currentIndex() == index ? index : CB_ERR;
+  }
+  default:
+    return 0;
+  }
+}
+
+// Undo and the clipboard, the same for single- and multi-line edits.
+template <typename Edit>
+LRESULT clipboardProc(Edit* e, UINT message)
+{
+  switch (message) {
+  case EM_UNDO:
+    e->undo();
+    return TRUE;
+  case WM_COPY:
+    e->copy();
+    return 0;
+  case WM_CUT:
+    e->cut();
+    return 0;
+  case WM_PASTE:
+    e->paste();
+    return 0;
+  default:
+    return 0;
+  }
+}
+
+int visualLineCount(QPlainTextEdit* e)
+{
+  int lines = 0;
+  for (QTextBlock b = e->document()->begin(); b.isValid(); b = b.next())
+    lines += b.layout() && b.layout()->lineCount() > 0 ? b.layout()->lineCount() : 1;
+  return lines;
+}
+
+LRESULT plainEditProc(QPlainTextEdit* e, UINT message, WPARAM wParam, LPARAM lParam)
+{
+  switch (message) {
+  case EM_SETSEL: {
+    const TextRange range = SelectionRange(wParam, lParam, e->document()->characterCount() - 1);
+    QTextCursor cursor = e->textCursor();
+    cursor.setPosition(range.anchor);
+    cursor.setPosition(range.caret, QTextCursor::KeepAnchor);
+    e->setTextCursor(cursor);
+    return 0;
+  }
+  case EM_SCROLLCARET:
+    e->ensureCursorVisible();
+    return TRUE;
+  case EM_GETLINECOUNT:
+    return visualLineCount(e);
+  case EM_LINESCROLL:
+    e->verticalScrollBar()->setValue(e->verticalScrollBar()->value() + static_cast<int>(lParam));
+    return TRUE;
+  default:
+    return clipboardProc(e, message);
+  }
+}
+
+LRESULT lineEditProc(QLineEdit* e, UINT message, WPARAM wParam, LPARAM lParam)
+{
+  switch (message) {
+  case EM_SETSEL: {
+    const TextRange range = SelectionRange(wParam, lParam, static_cast<int>(e->text().size()));
+    e->setSelection(range.anchor, range.caret - range.anchor);
+    return 0;
+  }
+  case EM_GETLINECOUNT:
+    return 1;
+  default:
+    return clipboardProc(e, message);
+  }
+}
+
+LRESULT ipAddressProc(IpAddressWidget* ip, UINT message, LPARAM lParam)
+{
+  switch (message) {
+  case IPM_CLEARADDRESS:
+    ip->clear();
+    return 0;
+  case IPM_SETADDRESS:
+    ip->setAddress(static_cast<DWORD>(lParam));
+    return 1;
+  case IPM_GETADDRESS:
+    return ip->address(reinterpret_cast<DWORD*>(lParam));
+  case IPM_ISBLANK:
+    return ip->isBlank() ? TRUE : FALSE;
+  default:
+    return 0;
+  }
+}
+
+}  // namespace
+
+QWidget* CreateControl(QWidget* parent, const char* windowClass, DWORD style, const QString& text)
+{
+  const std::string_view cls(windowClass);
+  if (cls == "Button")
+    return createButton(parent, style, text);
+  if (cls == "Edit")
+    return createEdit(parent, style);
+  if (cls == "Static")
+    return createStatic(parent, style, text);
+  if (cls == "ComboBox")
+    return createCombo(parent, style);
+  if (cls == "SysIPAddress32")
+    return new IpAddressWidget(parent);
+  return nullptr;
+}
+
+namespace {
+
+template <typename... Handlers>
+struct Overloaded : Handlers... {
+  using Handlers::operator()...;
+};
+
+// The one place that tells the kinds of control apart: calls the handler for the most specific
+// kind the widget is; a generic handler takes every kind the caller has nothing to do with.
+template <typename Visitor>
+auto visitControl(QWidget* w, Visitor&& visit)
+{
+  if (auto* button = qobject_cast<QAbstractButton*>(w))
+    return visit(button);
+  if (auto* combo = qobject_cast<QComboBox*>(w))
+    return visit(combo);
+  if (auto* view = dynamic_cast<ReceiveView*>(w))
+    return visit(view);
+  if (auto* multi = dynamic_cast<MultiLineEdit*>(w))
+    return visit(multi);
+  if (auto* line = qobject_cast<QLineEdit*>(w))
+    return visit(line);
+  if (auto* ip = dynamic_cast<IpAddressWidget*>(w))
+    return visit(ip);
+  if (auto* label = qobject_cast<QLabel*>(w))
+    return visit(label);
+  if (auto* group = qobject_cast<QGroupBox*>(w))
+    return visit(group);
+  return visit(w);
+}
+
+LRESULT buttonProc(QAbstractButton* button, UINT message, WPARAM wParam)
+{
+  if (message == BM_GETCHECK)
+    return button->isChecked() ? BST_CHECKED : BST_UNCHECKED;
+  if (message == BM_SETCHECK)
+    button->setChecked(wParam == BST_CHECKED);
+  return 0;
+}
+
+}  // namespace
+
+LRESULT ControlWindowProc(QWidget* w, UINT message, WPARAM wParam, LPARAM lParam)
+{
+  return visitControl(w, Overloaded{
+                             [&](QAbstractButton* button) { return buttonProc(button, message, wParam); },
+                             [&](QComboBox* combo) { return comboProc(combo, message, wParam, lParam); },
+                             [&](ReceiveView* view) { return view->windowProc(message, wParam, lParam); },
+                             [&](MultiLineEdit* multi) { return plainEditProc(multi, message, wParam, lParam); },
+                             [&](QLineEdit* line) { return lineEditProc(line, message, wParam, lParam); },
+                             [&](IpAddressWidget* ip) { return ipAddressProc(ip, message, lParam); },
+                             [](auto*) { return LRESULT{0}; },
+                         });
+}
+
+void SetControlText(QWidget* w, const QString& text)
+{
+  if (w->isWindow()) {
+    w->setWindowTitle(text);
+    return;
+  }
+  visitControl(w, Overloaded{
+                      [&](QAbstractButton* button) { button->setText(text); },
+                      [&](ReceiveView* view) { view->setText(text); },
+                      // An edit control's line breaks are CR LF; the document's are LF.
+                      [&](MultiLineEdit* multi) {
+                        multi->setText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+                      },
+                      [&](QLineEdit* line) { line->setText(text); },
+                      [&](QLabel* label) { label->setText(text); },
+                      [&](QGroupBox* group) { group->setTitle(text); },
+                      [](auto*) {},
+                  });
+}
+
+QString ControlText(const QWidget* w)
+{
+  if (w->isWindow())
+    return w->windowTitle();
+  return visitControl(const_cast<QWidget*>(w), Overloaded{
+                                                   [](QAbstractButton* button) { return button->text(); },
+                                                   [](ReceiveView* view) { return view->text(); },
+                                                   [](MultiLineEdit* multi) {
+                                                     return multi->toPlainText().replace(u'\n', QStringLiteral("\r\n"));
+                                                   },
+                                                   [](QLineEdit* line) { return line->text(); },
+                                                   [](IpAddressWidget* ip) { return ip->dottedAddress(); },
+                                                   [](QLabel* label) { return label->text(); },
+                                                   [](QGroupBox* group) { return group->title(); },
+                                                   [](auto*) { return QString(); },
+                                               });
+}
+
+}  // namespace platform

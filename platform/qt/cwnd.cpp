@@ -1,0 +1,306 @@
+#include "platform/cwnd.h"
+
+#include "platform/cdialog.h"
+#include "platform/cmenu.h"
+#include "platform/qt/qt_private.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QTimer>
+#include <QVariant>
+
+namespace {
+constexpr const char* kCWndProperty = "lanspry_cwnd";
+constexpr const char* kIdProperty = "lanspry_id";
+
+Qt::KeyboardModifiers g_keyModifiers;
+bool g_keyModifiersActive = false;
+
+struct SystemMenuItem {
+  UINT id;
+  const char* text;
+};
+// A dialog's system menu as Windows gives it, with what this platform can do.
+constexpr SystemMenuItem kDefaultSystemMenu[] = {
+    {SC_MINIMIZE, "最小化(&N)"},
+    {SC_CLOSE, "关闭(&C)\tAlt+F4"},
+};
+}  // namespace
+
+QEvent::Type platform::PostedMessageEvent::type()
+{
+  static const auto t = static_cast<QEvent::Type>(QEvent::registerEventType());
+  return t;
+}
+
+void platform::SetKeyStateModifiers(Qt::KeyboardModifiers modifiers, bool active)
+{
+  g_keyModifiers = modifiers;
+  g_keyModifiersActive = active;
+}
+
+SHORT GetKeyState(int nVirtKey)
+{
+  const Qt::KeyboardModifiers mods = g_keyModifiersActive ? g_keyModifiers : QGuiApplication::queryKeyboardModifiers();
+  Qt::KeyboardModifier which = Qt::NoModifier;
+  if (nVirtKey == VK_CONTROL)
+    which = Qt::ControlModifier;
+  else if (nVirtKey == VK_SHIFT)
+    which = Qt::ShiftModifier;
+  else if (nVirtKey == VK_MENU)
+    which = Qt::AltModifier;
+  const bool down = which != Qt::NoModifier && mods.testFlag(which);
+  return down ? static_cast<SHORT>(-128) : SHORT{0};  // 0xFF80 when down
+}
+
+// Drops the window's hold on its widget when the widget goes, so that no member control, temporary
+// wrapper or dialog outliving its widgets ever reaches freed memory.
+struct CWnd::WidgetLink {
+  QMetaObject::Connection destroyed;
+  ~WidgetLink() { QObject::disconnect(destroyed); }
+};
+
+CWnd::CWnd() = default;
+
+CWnd::~CWnd()
+{
+  detach();
+}
+
+void CWnd::attach(QWidget* pWidget, int nID)
+{
+  detach();
+  m_pWidget = pWidget;
+  m_nID = nID;
+  if (!pWidget)
+    return;
+  pWidget->setProperty(kCWndProperty, QVariant::fromValue(reinterpret_cast<quintptr>(this)));
+  pWidget->setProperty(kIdProperty, nID);
+  m_pLink = std::make_unique<WidgetLink>();
+  m_pLink->destroyed = QObject::connect(pWidget, &QObject::destroyed, [this] {
+    m_pWidget = nullptr;
+    m_timers.clear();  // they were the widget's children and went with it
+  });
+}
+
+void CWnd::detach()
+{
+  m_pLink.reset();
+  if (m_pWidget && CWnd::fromWidget(m_pWidget) == this)
+    m_pWidget->setProperty(kCWndProperty, QVariant());
+  m_pWidget = nullptr;
+}
+
+CWnd* CWnd::fromWidget(const QWidget* pWidget)
+{
+  if (!pWidget)
+    return nullptr;
+  return reinterpret_cast<CWnd*>(pWidget->property(kCWndProperty).value<quintptr>());
+}
+
+CWnd* CWnd::GetDlgItem(int) const
+{
+  return nullptr;
+}
+
+LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+  return WindowProc(message, wParam, lParam);
+}
+
+BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+  if (!m_pWidget)
+    return FALSE;
+  QCoreApplication::postEvent(m_pWidget, new platform::PostedMessageEvent(message, wParam, lParam));
+  return TRUE;
+}
+
+LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+  const MSG previous = m_currentMsg;
+  m_currentMsg = {this, message, wParam, lParam};
+  const AFX_MSGMAP_ENTRY* entry = FindMessageEntry(message, HIWORD(wParam), LOWORD(wParam));
+  const LRESULT result = entry ? entry->pfn(this, wParam, lParam) : DefWindowProc(message, wParam, lParam);
+  m_currentMsg = previous;
+  return result;
+}
+
+LRESULT CWnd::Default()
+{
+  return DefWindowProc(m_currentMsg.message, m_currentMsg.wParam, m_currentMsg.lParam);
+}
+
+LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+  if (!m_pWidget)
+    return 0;
+  if (!m_pWidget->isWindow())
+    return platform::ControlWindowProc(m_pWidget, message, wParam, lParam);
+  switch (message) {
+  case WM_SETICON: {
+    HICON& slot = wParam == ICON_BIG ? m_hIconBig : m_hIconSmall;
+    HICON old = slot;
+    slot = reinterpret_cast<HICON>(lParam);
+    HICON shown = m_hIconBig ? m_hIconBig : m_hIconSmall;
+    m_pWidget->setWindowIcon(shown ? shown->icon : QIcon());
+    return reinterpret_cast<LRESULT>(old);
+  }
+  case WM_GETICON:
+    return reinterpret_cast<LRESULT>(wParam == ICON_BIG ? m_hIconBig : m_hIconSmall);
+  case WM_SYSCOMMAND:
+    if ((wParam & 0xFFF0) == SC_MINIMIZE)
+      m_pWidget->showMinimized();
+    else if ((wParam & 0xFFF0) == SC_CLOSE)
+      SendMessage(WM_CLOSE);
+    return 0;
+  default:
+    return 0;
+  }
+}
+
+BOOL CWnd::PreTranslateMessage(MSG*)
+{
+  return FALSE;
+}
+
+void CWnd::OnSysCommand(UINT, LPARAM)
+{
+  Default();
+}
+
+void CWnd::OnPaint()
+{
+  Default();
+}
+
+void CWnd::SetWindowText(LPCTSTR lpszString)
+{
+  if (m_pWidget)
+    platform::SetControlText(m_pWidget, platform::fromCodePage(lpszString));
+}
+
+void CWnd::SetWindowText(const CString& rString)
+{
+  if (m_pWidget)
+    platform::SetControlText(m_pWidget, platform::fromCodePage(rString.str()));
+}
+
+void CWnd::GetWindowText(CString& rString) const
+{
+  rString = m_pWidget ? CString(platform::toCodePage(platform::ControlText(m_pWidget)).toStdString()) : CString();
+}
+
+BOOL CWnd::EnableWindow(BOOL bEnable)
+{
+  if (!m_pWidget)
+    return FALSE;
+  const BOOL wasDisabled = !m_pWidget->isEnabled();
+  m_pWidget->setEnabled(bEnable != FALSE);
+  return wasDisabled;
+}
+
+BOOL CWnd::IsWindowEnabled() const
+{
+  return m_pWidget && m_pWidget->isEnabled();
+}
+
+CWnd* CWnd::SetFocus()
+{
+  CWnd* previous = GetFocus();
+  if (m_pWidget)
+    m_pWidget->setFocus(Qt::OtherFocusReason);
+  return previous;
+}
+
+CWnd* CWnd::GetFocus()
+{
+  // The focus may sit in a part of a control (a field of the address control): the control counts.
+  for (QWidget* w = QApplication::focusWidget(); w && !w->isWindow(); w = w->parentWidget()) {
+    const QVariant id = w->property(kIdProperty);
+    CDialog* dlg = id.isValid() ? platform::DialogOf(w) : nullptr;
+    if (dlg)
+      return dlg->GetDlgItem(id.toInt());
+  }
+  QWidget* window = QApplication::activeWindow();
+  return window ? CWnd::fromWidget(window) : nullptr;
+}
+
+CMenu* CWnd::GetSystemMenu(BOOL bRevert)
+{
+  if (bRevert) {
+    m_pSysMenu.reset();
+    return nullptr;
+  }
+  if (!m_pSysMenu) {
+    m_pSysMenu = std::make_unique<CMenu>();
+    for (const SystemMenuItem& item : kDefaultSystemMenu)
+      m_pSysMenu->AppendMenu(MF_STRING, item.id, item.text);
+  }
+  return m_pSysMenu.get();
+}
+
+HICON CWnd::SetIcon(HICON hIcon, BOOL bBigIcon)
+{
+  return reinterpret_cast<HICON>(
+      SendMessage(WM_SETICON, bBigIcon ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(hIcon)));
+}
+
+HICON CWnd::GetIcon(BOOL bBigIcon) const
+{
+  return bBigIcon ? m_hIconBig : m_hIconSmall;
+}
+
+BOOL CWnd::IsIconic() const
+{
+  return m_pWidget && m_pWidget->isMinimized();
+}
+
+void CWnd::GetClientRect(LPRECT lpRect) const
+{
+  if (!lpRect)
+    return;
+  *lpRect = {};
+  if (!m_pWidget)
+    return;
+  lpRect->right = m_pWidget->width();
+  lpRect->bottom = m_pWidget->height();
+}
+
+BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent)
+{
+  CWnd* item = pParent ? pParent->GetDlgItem(static_cast<int>(nID)) : nullptr;
+  if (!item)
+    return FALSE;
+  attach(item->widget(), static_cast<int>(nID));
+  return TRUE;
+}
+
+UINT_PTR CWnd::SetTimer(UINT_PTR nIDEvent, UINT nElapse, void*)
+{
+  if (!m_pWidget)
+    return 0;
+  QTimer*& timer = m_timers[nIDEvent];
+  if (!timer) {
+    timer = new QTimer(m_pWidget);
+    QObject::connect(timer, &QTimer::timeout, m_pWidget, [this, nIDEvent] { SendMessage(WM_TIMER, nIDEvent, 0); });
+  }
+  timer->start(static_cast<int>(nElapse));
+  return nIDEvent;
+}
+
+BOOL CWnd::KillTimer(UINT_PTR nIDEvent)
+{
+  auto it = m_timers.find(nIDEvent);
+  if (it == m_timers.end())
+    return FALSE;
+  it->second->stop();
+  return TRUE;
+}
+
+void CWnd::DestroyTimers()
+{
+  for (auto& [id, timer] : m_timers)
+    delete timer;
+  m_timers.clear();
+}
