@@ -40,11 +40,13 @@ fuzz: deps
 	build/fuzz/codec_fuzzer -max_total_time=$${FUZZ_SECONDS:-60} -print_final_stats=1 build/fuzz/corpus fuzz/corpus
 
 bench: build
+	@bench/machine.sh
 	$(BUILD_DIR)/bench/codec_bench
 	$(BUILD_DIR)/bench/profile_bench
 	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/display_bench
 	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/sendbox_bench
 	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/flood
+	/usr/bin/python3 bench/startup.py $(BUILD_DIR)/lanspry $(BUILD_DIR)/bench/empty_dialog
 
 clean:
 	rm -rf build

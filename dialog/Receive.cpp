@@ -4,6 +4,7 @@
 #include "codec/hexcodec.h"
 #include "platform/winapi.h"
 
+#include <algorithm>
 #include <cstring>
 
 using namespace ws;
@@ -26,25 +27,34 @@ LRESULT CSocketTestDlg::OnSocketNotify(WPARAM wParam, LPARAM lParam)
   return 0;
 }
 
-// Keeps the newest RECV_BUFFER_SIZE bytes in arrival order; older bytes give way.
-void CSocketTestDlg::AppendReceived(const BYTE* pData, int nLen)
+// Where the next read goes: after the chunks staged so far, which give way, oldest first, once
+// more than the buffer holds is staged.
+BYTE* CSocketTestDlg::StagingSpace()
 {
-  if (nLen >= RECV_BUFFER_SIZE) {
-    std::memcpy(m_recvBuf, pData + (nLen - RECV_BUFFER_SIZE), RECV_BUFFER_SIZE);
-    m_nRecvLen = RECV_BUFFER_SIZE;
+  if (m_nStagedLen + READ_BUFFER_SIZE > RECV_STAGING_SIZE) {
+    const int nKeep = std::min(m_nStagedLen, RECV_BUFFER_SIZE);
+    std::memmove(m_recvStaging, m_recvStaging + m_nStagedLen - nKeep, static_cast<std::size_t>(nKeep));
+    m_nStagedLen = nKeep;
+  }
+  return m_recvStaging + m_nStagedLen;
+}
+
+// Keeps the newest RECV_BUFFER_SIZE bytes in arrival order; older bytes give way.
+void CSocketTestDlg::MergeStaged()
+{
+  const int nStaged = std::min(m_nStagedLen, RECV_BUFFER_SIZE);
+  if (nStaged == 0)
     return;
-  }
-  const int nOverflow = m_nRecvLen + nLen - RECV_BUFFER_SIZE;
-  if (nOverflow > 0) {
-    std::memmove(m_recvBuf, m_recvBuf + nOverflow, static_cast<std::size_t>(m_nRecvLen - nOverflow));
-    m_nRecvLen -= nOverflow;
-  }
-  std::memcpy(m_recvBuf + m_nRecvLen, pData, static_cast<std::size_t>(nLen));
-  m_nRecvLen += nLen;
+  const int nKeep = std::min(m_nRecvLen, RECV_BUFFER_SIZE - nStaged);
+  std::memmove(m_recvBuf, m_recvBuf + m_nRecvLen - nKeep, static_cast<std::size_t>(nKeep));
+  std::memcpy(m_recvBuf + nKeep, m_recvStaging + m_nStagedLen - nStaged, static_cast<std::size_t>(nStaged));
+  m_nRecvLen = nKeep + nStaged;
+  m_nStagedLen = 0;
 }
 
 void CSocketTestDlg::RedrawReceiveDisplay()
 {
+  MergeStaged();
   const CString strText = RenderReceiveBuffer(m_recvBuf, m_nRecvLen, IsChecked(IDC_HEX_RECV));
   CWnd* pDisplay = GetDlgItem(IDC_RECV_TEXT);
   pDisplay->SetWindowText(strText);
@@ -54,18 +64,17 @@ void CSocketTestDlg::RedrawReceiveDisplay()
 
 LRESULT CSocketTestDlg::OnSocketReceive(WPARAM, LPARAM)
 {
-  BYTE readBuf[READ_BUFFER_SIZE];
-  std::memset(readBuf, 0, sizeof readBuf);
   sockaddr_in addrFrom{};
   int nFromLen = sizeof addrFrom;
   const int nMode = GetMode();
-  char* pRead = reinterpret_cast<char*>(readBuf);
-  const int nRead = nMode == MODE_TCP ? recv(m_socket, pRead, sizeof readBuf, 0)
-                                      : recvfrom(m_socket, pRead, sizeof readBuf, 0,
+  // Nothing past what a read returns is ever looked at, so the read space is not cleared first.
+  char* pRead = reinterpret_cast<char*>(StagingSpace());
+  const int nRead = nMode == MODE_TCP ? recv(m_socket, pRead, READ_BUFFER_SIZE, 0)
+                                      : recvfrom(m_socket, pRead, READ_BUFFER_SIZE, 0,
                                                  reinterpret_cast<sockaddr*>(&addrFrom), &nFromLen);
   if (nRead <= 0)
     return 0;
-  AppendReceived(readBuf, nRead);
+  m_nStagedLen += nRead;
   m_nRecvBytes = WrappingAdd(m_nRecvBytes, nRead);
   // Redrawing per chunk would hold a flood to a few chunks a second: the display, the counter's
   // text and the cue follow at most once a frame, and the last chunk is on screen a frame later.
@@ -109,6 +118,7 @@ void CSocketTestDlg::OnHexRecv()
 void CSocketTestDlg::OnClearRecv()
 {
   m_nRecvLen = 0;
+  m_nStagedLen = 0;
   std::memset(m_recvBuf, 0, sizeof m_recvBuf);
   GetDlgItem(IDC_RECV_TEXT)->SetWindowText("");
 }

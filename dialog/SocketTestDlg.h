@@ -29,6 +29,8 @@ inline constexpr int RECV_BUFFER_SIZE = 65536;
 inline constexpr int SEND_BUFFER_SIZE = 32768;
 // Large enough for any IPv4 datagram, so none is lost for want of room.
 inline constexpr int READ_BUFFER_SIZE = 65536;
+// Room for the newest RECV_BUFFER_SIZE bytes and several reads after them.
+inline constexpr int RECV_STAGING_SIZE = 8 * READ_BUFFER_SIZE;
 // About one display frame.
 inline constexpr unsigned RECV_REDRAW_INTERVAL_MS = 16;
 inline constexpr UINT_PTR ID_TIMER_RECV_REDRAW = 1;
@@ -81,6 +83,10 @@ protected:
   // When chunks come faster than the screen shows them, the display is redrawn once a frame.
   std::uint64_t m_nLastRedrawTick = 0;
   BOOL m_bRedrawPending = FALSE;
+  // Chunks are read straight in here and join m_recvBuf when the display is next redrawn: under a
+  // flood the buffer is full, and shifting all of it for every chunk would cost more than the read.
+  BYTE m_recvStaging[RECV_STAGING_SIZE] = {};
+  int m_nStagedLen = 0;
 
   void OnSysCommand(UINT nID, LPARAM lParam);
   void OnPaint();
@@ -109,7 +115,8 @@ private:
   void RestoreSettingsControls();
   void ReportSocketError(const char* pszFormat);
   void ReleaseSocket();
-  void AppendReceived(const BYTE* pData, int nLen);
+  BYTE* StagingSpace();
+  void MergeStaged();
   void RedrawReceiveDisplay();
   void ShowReceived();
   BOOL IsChecked(int nID);

@@ -179,6 +179,32 @@ TEST_F(SocketLayer, ReadNotificationWaitsForARead)
   EXPECT_EQ(sink.events.size(), seen);
 }
 
+// A read that leaves data brings FD_READ again; one that takes the last datagram waits for new data.
+TEST_F(SocketLayer, ReadNotificationComesAgainOnlyWhileDataIsLeft)
+{
+  Sink sink;
+  int port = 0;
+  test::Fd peer = test::UdpSocket(&port);
+  const ws::SOCKET s = ws::socket(ws::AF_INET, ws::SOCK_DGRAM, ws::IPPROTO_UDP);
+  const ws::sockaddr_in any = Loopback(0);
+  ASSERT_EQ(ws::bind(s, reinterpret_cast<const ws::sockaddr*>(&any), 16), 0);
+  ASSERT_EQ(ws::WSAAsyncSelect(s, &sink, kNotify, ws::FD_READ | ws::FD_CLOSE), 0);
+  const int me = test::LocalPort(s);
+  test::SendDatagram(peer, "1", me);
+  test::SendDatagram(peer, "2", me);
+  ASSERT_TRUE(test::WaitFor([&] { return sink.events.size() == 1; }));
+  char buf[8];
+  EXPECT_EQ(ws::recvfrom(s, buf, sizeof buf, 0, nullptr, nullptr), 1);
+  ASSERT_TRUE(test::WaitFor([&] { return sink.events.size() == 2; }));
+  EXPECT_EQ(ws::recvfrom(s, buf, sizeof buf, 0, nullptr, nullptr), 1);
+  QTest::qWait(50);
+  EXPECT_EQ(sink.events.size(), 2u);
+  test::SendDatagram(peer, "3", me);
+  ASSERT_TRUE(test::WaitFor([&] { return sink.events.size() == 3; }));
+  EXPECT_EQ(sink.events[2].event, ws::FD_READ);
+  ws::closesocket(s);
+}
+
 TEST_F(SocketLayer, PeerCloseIsPostedOnceAfterTheData)
 {
   Sink sink;

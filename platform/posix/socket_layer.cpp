@@ -25,6 +25,7 @@ constexpr long kFdClose = ws::FD_CLOSE;
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -34,6 +35,7 @@ constexpr long kFdClose = ws::FD_CLOSE;
 #include <cstring>
 #include <memory>
 #include <unordered_map>
+#include <utility>
 
 namespace {
 
@@ -46,6 +48,8 @@ constexpr WORD kHighestVersion = 0x0202;
 // still queued for a closed socket can never be taken for a later socket's.
 constexpr SOCKET kFirstHandle = 0x100;
 constexpr SOCKET kHandleStep = 4;
+// How long read notifications may follow one another before the event loop does its other work.
+constexpr auto kReadBurst = std::chrono::milliseconds(1);
 
 class PosixSocketLayer final : public ws::SocketLayer {
 public:
@@ -222,7 +226,6 @@ public:
     Socket* sock = find(s);
     if (!sock)
       return ws::SOCKET_ERROR;
-    rearm(*sock);
     const auto size = static_cast<std::size_t>(std::max(len, 0));
     // A datagram longer than the buffer fails as on Windows instead of arriving cut short.
     const bool datagram = sock->datagram;
@@ -230,8 +233,12 @@ public:
     ::socklen_t addrlen = sizeof addr;
     const ssize_t n = ::recvfrom(sock->fd, buf, size, flags | (datagram ? MSG_TRUNC : 0),
                                  reinterpret_cast<::sockaddr*>(&addr), &addrlen);
-    if (n < 0)
+    const int error = errno;
+    readDone(s, *sock, n > 0 || (datagram && n == 0));
+    if (n < 0) {
+      errno = error;
       return fail();
+    }
     if (from && fromlen && *fromlen >= 16 && addrlen >= sizeof addr) {
       std::memcpy(from, &addr, 16);
       *fromlen = 16;
@@ -255,6 +262,8 @@ private:
     HWND hwnd = nullptr;
     UINT message = 0;
     long events = 0;
+    bool readQueued = false;  // an FD_READ waits in the event loop
+    bool readAgain = false;   // the read made for the FD_READ being sent found data, and more is there
   };
 
   // The open socket a handle names, or nullptr with the call's error set.
@@ -353,17 +362,69 @@ private:
     }
   }
 
-  // Winsock's re-enabling rule: after FD_READ is posted, the next one waits for a read call.
-  static void rearm(Socket& sock)
-  {
-    if (sock.notifier)
-      sock.notifier->setEnabled(true);
-  }
-
   static void post(const Socket& sock, SOCKET s, long event, int error)
   {
     sock.hwnd->PostMessage(sock.message, static_cast<WPARAM>(s),
                            ws::WSAMAKESELECTREPLY(static_cast<unsigned>(event), static_cast<unsigned>(error)));
+  }
+
+  static bool dataWaiting(int fd)
+  {
+    int bytes = 0;
+    return ::ioctl(fd, FIONREAD, &bytes) == 0 && bytes > 0;
+  }
+
+  // Winsock's re-enabling rule: after an FD_READ the next one waits for a read call; a read that
+  // leaves data behind brings FD_READ again at once, one that finds none waits for new data.
+  void readDone(SOCKET s, Socket& sock, bool consumed)
+  {
+    if (!consumed || !dataWaiting(sock.fd)) {
+      if (sock.notifier)
+        sock.notifier->setEnabled(true);
+      return;
+    }
+    if (s == m_delivering)
+      sock.readAgain = true;
+    else
+      queueRead(s, sock);
+  }
+
+  void queueRead(SOCKET s, Socket& sock)
+  {
+    if (sock.readQueued || !(sock.events & winsock::kFdRead))
+      return;
+    sock.readQueued = true;
+    QMetaObject::invokeMethod(
+        &m_context, [this, s] { deliverReads(s); }, Qt::QueuedConnection);
+  }
+
+  // Sends FD_READ from the event loop, again after every read that leaves data, for up to a
+  // millisecond before the loop's other work gets its turn. Nothing reaches a closed handle.
+  void deliverReads(SOCKET s)
+  {
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + kReadBurst;
+    for (;;) {
+      auto it = m_sockets.find(s);
+      if (it == m_sockets.end())
+        return;
+      Socket& sock = it->second;
+      sock.readQueued = false;
+      sock.readAgain = false;
+      if (!sock.hwnd->GetSafeHwnd())
+        return;
+      const SOCKET outer = std::exchange(m_delivering, s);
+      sock.hwnd->SendMessage(sock.message, static_cast<WPARAM>(s), ws::WSAMAKESELECTREPLY(winsock::kFdRead, 0));
+      m_delivering = outer;
+      it = m_sockets.find(s);
+      if (it == m_sockets.end() || !it->second.readAgain)
+        return;
+      if (Clock::now() >= deadline) {
+        it->second.readAgain = false;
+        queueRead(s, it->second);
+        return;
+      }
+    }
   }
 
   void onReadable(SOCKET s)
@@ -374,8 +435,7 @@ private:
     Socket& sock = it->second;
     sock.notifier->setEnabled(false);
     if (sock.datagram) {
-      if (sock.events & winsock::kFdRead)
-        post(sock, s, winsock::kFdRead, 0);
+      queueRead(s, sock);
       return;
     }
     char c = 0;
@@ -385,8 +445,7 @@ private:
       return;
     }
     if (n > 0) {
-      if (sock.events & winsock::kFdRead)
-        post(sock, s, winsock::kFdRead, 0);
+      queueRead(s, sock);
       return;
     }
     // The peer is gone: FD_CLOSE once, and the notifier stays off for good.
@@ -396,6 +455,8 @@ private:
     sock.notifier.reset();
   }
 
+  QObject m_context;  // where queued read notifications are delivered from
+  SOCKET m_delivering = ws::INVALID_SOCKET;
   int m_startups = 0;
   int m_lastError = 0;
   SOCKET m_nextHandle = kFirstHandle;
