@@ -3,10 +3,11 @@ PRESET ?= default
 BUILD_DIR := build/$(PRESET)
 
 APT_PACKAGES := cmake ninja-build g++ make pkg-config qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins \
-  libgtest-dev libgmock-dev libbenchmark-dev fonts-noto-cjk clang libclang-rt-14-dev iproute2 util-linux socat \
-  xvfb xdotool python3-pytest python3-pyatspi python3-gi at-spi2-core dbus-daemon clang-format
+  libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev iproute2 util-linux socat \
+  xvfb xdotool python3-pytest python3-pyatspi python3-gi at-spi2-core dbus-daemon clang-format \
+  fonts-arphic-uming librsvg2-bin desktop-file-utils appstream lintian dpkg-dev gzip
 
-.PHONY: deps build run test sanitize fuzz bench clean
+.PHONY: deps build run test sanitize fuzz bench package clean
 
 deps:
 	@missing=""; for p in $(APT_PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
@@ -47,6 +48,10 @@ bench: build
 	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/sendbox_bench
 	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/flood
 	/usr/bin/python3 bench/startup.py $(BUILD_DIR)/lanspry $(BUILD_DIR)/bench/empty_dialog
+
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
+	lintian --fail-on error $(BUILD_DIR)/package/lanspry_*.deb
 
 clean:
 	rm -rf build

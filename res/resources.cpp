@@ -48,7 +48,7 @@ constexpr DialogInitEntry kMainDialogInit[] = {
 constexpr DialogItemTemplate kAboutItems[] = {
     {IDC_STATIC, "Static", "#128", SS_ICON, 11, 17, 20, 20},
     {IDC_STATIC, "Static", "Quorvin 1.0 版", SS_LEFT | WS_GROUP | SS_NOPREFIX, 40, 10, 119, 8},
-    {IDC_STATIC, "Static", "Lanspry: TCP/UDP/组播 网络测试工具", SS_LEFT | WS_GROUP, 40, 25, 119, 8},
+    {IDC_STATIC, "Static", "Lanspry: TCP/UDP/组播测试", SS_LEFT | WS_GROUP, 40, 25, 119, 8},
     {IDOK, "Button", "确定", BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 178, 7, 50, 14},
 };
 

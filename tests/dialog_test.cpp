@@ -2,18 +2,23 @@
 #include "app/SocketTestApp.h"
 #include "dialog/AboutDlg.h"
 #include "platform/cmenu.h"
+#include "platform/dialog_units.h"
 #include "platform/qt/receive_view.h"
 #include "res/resources.h"
 #include "tests/support.h"
 
 #include <QAccessible>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QStyle>
 #include <QTimer>
 
 namespace {
@@ -436,4 +441,52 @@ TEST_F(Accessibility, TogglingACheckBoxClicksIt)
   box->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
   EXPECT_FALSE(box->state().checked);
   EXPECT_EQ(dlg->Text(IDC_RECV_TEXT), "A");
+}
+
+// With the dialog face's real metrics, every text fits the control the template gives it.
+class Layout : public DialogTest {
+protected:
+  // How far a control's text reaches, ink included, beside the room the template gives it.
+  static std::pair<int, int> NeedAndRoom(QWidget* c)
+  {
+    const QFontMetrics fm(c->font());
+    const auto ink = [&fm](const QString& text) { return fm.tightBoundingRect(text).right() + 1; };
+    if (auto* label = qobject_cast<QLabel*>(c); label && label->pixmap().isNull())
+      return {ink(label->text()), label->width()};
+    if (auto* check = qobject_cast<QCheckBox*>(c)) {
+      const int box = c->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, c) +
+                      c->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, c);
+      return {box + ink(check->text()), check->width()};
+    }
+    if (auto* button = qobject_cast<QPushButton*>(c))
+      return {fm.horizontalAdvance(button->text()) + 2, button->width()};
+    if (auto* group = qobject_cast<QGroupBox*>(c))
+      return {fm.horizontalAdvance(group->title()) + 2, group->width()};
+    return {-1, 0};
+  }
+  static void ExpectNoTextClipped(QWidget* dialog)
+  {
+    for (QWidget* c : dialog->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      const auto [need, room] = NeedAndRoom(c);
+      EXPECT_LE(need, room)
+          << c->metaObject()->className() << " "
+          << (c->property("text").isValid() ? c->property("text") : c->property("title")).toString().toStdString();
+    }
+  }
+};
+
+TEST_F(Layout, TheDialogsTakeSimSunsSizeAndClipNoText)
+{
+  auto dlg = NewDialog();
+  const QFont face = dlg->widget()->font();
+  EXPECT_EQ(QFontInfo(face).family(), QStringLiteral("AR PL UMing CN"));
+  const QFontMetrics fm(face);
+  const DialogBaseUnits units = BaseUnitsFromMetrics(
+      fm.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")), fm.height());
+  const RECT size = MapDialogRect({0, 0, 328, 277}, units);
+  EXPECT_EQ(dlg->widget()->size(), QSize(size.right, size.bottom));
+  ExpectNoTextClipped(dlg->widget());
+  CAboutDlg about;
+  ASSERT_TRUE(about.createIndirect());
+  ExpectNoTextClipped(about.widget());
 }

@@ -49,13 +49,8 @@ QWidget* createEdit(QWidget* parent, DWORD style)
     return edit;
   }
   if (style & ES_READONLY) {
-    // Fixed pitch, as the dialog face is on Windows, so hex dumps line up.
-    auto* view = new ReceiveView(parent);
-    QFont font = parent->font();
-    font.setFamilies({QStringLiteral("Noto Sans Mono CJK SC"), QStringLiteral("monospace")});
-    font.setStyleHint(QFont::TypeWriter);
-    view->setFont(font);
-    return view;
+    // The dialog face, whose ASCII is fixed-pitch, so hex dumps line up.
+    return new ReceiveView(parent);
   }
   auto* edit = new MultiLineEdit(parent);
   edit->setTabChangesFocus(true);

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QFont>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -26,6 +27,8 @@
 namespace {
 
 CWinApp* g_pApp = nullptr;
+// Message boxes speak in the system's face, SimSun at 9 points, as the dialogs do.
+constexpr int kMessageBoxPointSize = 9;
 COLORREF g_dialogBk = RGB(240, 240, 240);
 COLORREF g_dialogText = RGB(0, 0, 0);
 platform::MessageBoxHook g_messageBoxHook;
@@ -167,6 +170,7 @@ int AfxMessageBox(LPCTSTR lpszText, UINT, UINT)
   const QString caption = AfxGetApp() ? platform::fromCodePage(AfxGetApp()->m_pszAppName) : QString();
   QMessageBox box(QMessageBox::Warning, caption, platform::fromCodePage(lpszText), QMessageBox::Ok, parent);
   box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+  box.setFont(QFont(QStringLiteral("宋体"), kMessageBoxPointSize));
   QPalette pal = box.palette();
   pal.setColor(QPalette::Window, platform::toQColor(g_dialogBk));
   pal.setColor(QPalette::WindowText, platform::toQColor(g_dialogText));

@@ -4,13 +4,17 @@
 
 #include <QFont>
 
+namespace {
+const QString kSimSunStandIn = QStringLiteral("AR PL UMing CN");
+}
+
 void platform::InitializeGui()
 {
-  // The dialogs ask for SimSun; a Simplified Chinese serif face stands in for it whatever the
-  // locale, so Chinese never falls back to Japanese glyph variants.
-  const QStringList serif{QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Noto Sans CJK SC")};
-  QFont::insertSubstitutions(QStringLiteral("宋体"), serif);
-  QFont::insertSubstitutions(QStringLiteral("SimSun"), serif);
+  // The dialogs ask for SimSun (宋体). AR PL UMing CN is a Song face like it, with its metrics at
+  // 9 points: 12 pixels high, ASCII fixed-pitch 6 pixels wide, so the templates come out at the
+  // size they were laid out for; its Simplified Chinese glyphs are used whatever the locale.
+  QFont::insertSubstitution(QStringLiteral("宋体"), kSimSunStandIn);
+  QFont::insertSubstitution(QStringLiteral("SimSun"), kSimSunStandIn);
   InstallKeyboardRouter();
   InstallAccessibility();
 }

@@ -25,6 +25,8 @@ int main(int argc, char** argv)
     return 1;
   }
   QApplication app(argc, argv);
+  // Names the desktop entry, so that desktops show the program's icon and group its windows.
+  QGuiApplication::setDesktopFileName(QStringLiteral(LANSPRY_APP_ID));
   platform::InitializeGui();
   CWinApp* pApp = AfxGetApp();
   if (!pApp)

@@ -66,10 +66,10 @@ def press(obj):
 class Dialog:
     """One running Lanspry and its windows as AT-SPI shows them."""
 
-    def __init__(self, display, config_dir=None):
+    def __init__(self, display, config_dir=None, exe=None):
         self.display = display
         self.desk = desktop()
-        self.app = Lanspry(display, config_dir, extra_env={"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"})
+        self.app = Lanspry(display, config_dir, extra_env={"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"}, exe=exe)
         self.config_dir = self.app.config_dir
         try:
             self.window = find_window(display, "^Lanspry-")

@@ -18,7 +18,7 @@ def test_about_box_from_the_system_menu(lanspry):
     choose_from_system_menu(app, "a")
     about = app.wait_window(pyatspi.ROLE_DIALOG, "关于 Quorvin")
     assert app.control(ROLE_LABEL, "Quorvin 1.0 版", root=about)
-    assert app.control(ROLE_LABEL, "Lanspry: TCP/UDP/组播 网络测试工具", root=about)
+    assert app.control(ROLE_LABEL, "Lanspry: TCP/UDP/组播测试", root=about)
     press(app.control(ROLE_BUTTON, "确定", root=about))
     wait_until(lambda: all(name != "关于 Quorvin" for _, name in app.windows()), 5, what="the About box to close")
     assert app.caption() == "连 接"

@@ -113,8 +113,8 @@ def request_close(display, window):
 class Lanspry:
     """The built executable on a display, with a settings folder of its own."""
 
-    def __init__(self, display, config_dir=None, extra_env=None):
-        exe = os.environ.get("LANSPRY_EXE")
+    def __init__(self, display, config_dir=None, extra_env=None, exe=None):
+        exe = exe or os.environ.get("LANSPRY_EXE")
         if not exe or not os.access(exe, os.X_OK):
             raise RuntimeError("LANSPRY_EXE must name the built lanspry executable")
         self.config_dir = config_dir or tempfile.mkdtemp(prefix="lanspry-e2e-")
