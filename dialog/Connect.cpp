@@ -8,10 +8,9 @@
 using namespace ws;
 
 // Each row's code and name come from the one Winsock constant it names.
-#define ERROR_ROW(name) \
-  {                     \
-    name, #name         \
-  }
+// clang-format off
+#define ERROR_ROW(name) {name, #name}
+// clang-format on
 const SocketErrorName g_socketErrorNames[48] = {
     ERROR_ROW(WSABASEERR),         ERROR_ROW(WSAEINTR),           ERROR_ROW(WSAEBADF),
     ERROR_ROW(WSAEACCES),          ERROR_ROW(WSAEFAULT),          ERROR_ROW(WSAEINVAL),

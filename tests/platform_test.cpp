@@ -103,6 +103,7 @@ struct IpTypingRow {
 
 constexpr int kSelectAll = -1;
 
+// The addresses are only typed into the control; nothing is sent to any of them.
 const IpTypingRow kIpTyping[] = {
     {"OverZerosSelected", false, 0, 0, kSelectAll, "192.168.1.20", false, 4, Ip(192, 168, 1, 20)},
     {"ShortFieldsOverZeros", false, 0, 0, kSelectAll, "127.1.2.3", false, 4, Ip(127, 1, 2, 3)},

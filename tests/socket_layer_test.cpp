@@ -43,6 +43,16 @@ protected:
     a.sin_addr.s_addr = ws::htonl(Ip(127, 0, 0, 1));
     return a;
   }
+  // A datagram socket on a loopback port of its own, notifying the sink of reads and closes.
+  ws::SOCKET WatchedUdp(Sink& sink)
+  {
+    const ws::SOCKET s = ws::socket(ws::AF_INET, ws::SOCK_DGRAM, ws::IPPROTO_UDP);
+    const ws::sockaddr_in any = Loopback(0);
+    if (ws::bind(s, reinterpret_cast<const ws::sockaddr*>(&any), 16) != 0 ||
+        ws::WSAAsyncSelect(s, &sink, kNotify, ws::FD_READ | ws::FD_CLOSE) != 0)
+      return ws::INVALID_SOCKET;
+    return s;
+  }
   ws::SOCKET ConnectedTcp(test::Fd* pPeer)
   {
     int port = 0;
@@ -149,10 +159,8 @@ TEST_F(SocketLayer, ReadNotificationWaitsForARead)
   Sink sink;
   int port = 0;
   test::Fd peer = test::UdpSocket(&port);
-  const ws::SOCKET s = ws::socket(ws::AF_INET, ws::SOCK_DGRAM, ws::IPPROTO_UDP);
-  const ws::sockaddr_in any = Loopback(0);
-  ASSERT_EQ(ws::bind(s, reinterpret_cast<const ws::sockaddr*>(&any), 16), 0);
-  ASSERT_EQ(ws::WSAAsyncSelect(s, &sink, kNotify, ws::FD_READ | ws::FD_CLOSE), 0);
+  const ws::SOCKET s = WatchedUdp(sink);
+  ASSERT_NE(s, ws::INVALID_SOCKET);
   const int me = test::LocalPort(s);
   for (int i = 0; i < 3; ++i)
     test::SendDatagram(peer, "x", me);
@@ -185,10 +193,8 @@ TEST_F(SocketLayer, ReadNotificationComesAgainOnlyWhileDataIsLeft)
   Sink sink;
   int port = 0;
   test::Fd peer = test::UdpSocket(&port);
-  const ws::SOCKET s = ws::socket(ws::AF_INET, ws::SOCK_DGRAM, ws::IPPROTO_UDP);
-  const ws::sockaddr_in any = Loopback(0);
-  ASSERT_EQ(ws::bind(s, reinterpret_cast<const ws::sockaddr*>(&any), 16), 0);
-  ASSERT_EQ(ws::WSAAsyncSelect(s, &sink, kNotify, ws::FD_READ | ws::FD_CLOSE), 0);
+  const ws::SOCKET s = WatchedUdp(sink);
+  ASSERT_NE(s, ws::INVALID_SOCKET);
   const int me = test::LocalPort(s);
   test::SendDatagram(peer, "1", me);
   test::SendDatagram(peer, "2", me);

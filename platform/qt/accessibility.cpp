@@ -21,70 +21,7 @@ public:
   explicit DialogAccessible(QWidget* w) : QAccessibleWidget(w, QAccessible::Dialog) {}
 };
 
-class ReceiveViewAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
-public:
-  explicit ReceiveViewAccessible(ReceiveView* v) : QAccessibleWidget(v, QAccessible::EditableText) {}
-
-  void* interface_cast(QAccessible::InterfaceType t) override
-  {
-    if (t == QAccessible::TextInterface)
-      return static_cast<QAccessibleTextInterface*>(this);
-    return QAccessibleWidget::interface_cast(t);
-  }
-  QAccessible::State state() const override
-  {
-    QAccessible::State s = QAccessibleWidget::state();
-    s.readOnly = true;
-    s.multiLine = true;
-    s.selectableText = true;
-    s.focusable = true;
-    return s;
-  }
-  QString text(QAccessible::Text t) const override
-  {
-    return t == QAccessible::Value ? view()->text() : QAccessibleWidget::text(t);
-  }
-
-  void selection(int selectionIndex, int* startOffset, int* endOffset) const override
-  {
-    *startOffset = *endOffset = 0;
-    if (selectionIndex != 0 || selectionCount() == 0)
-      return;
-    *startOffset = std::min(view()->anchor(), view()->caret());
-    *endOffset = std::max(view()->anchor(), view()->caret());
-  }
-  int selectionCount() const override { return view()->anchor() != view()->caret() ? 1 : 0; }
-  void addSelection(int startOffset, int endOffset) override { view()->setSelection(startOffset, endOffset); }
-  void removeSelection(int) override { view()->setSelection(view()->caret(), view()->caret()); }
-  void setSelection(int, int startOffset, int endOffset) override { view()->setSelection(startOffset, endOffset); }
-  int cursorPosition() const override { return view()->caret(); }
-  void setCursorPosition(int position) override { view()->setSelection(position, position); }
-  QString text(int startOffset, int endOffset) const override
-  {
-    return view()->text().mid(startOffset, std::max(0, endOffset - startOffset));
-  }
-  int characterCount() const override { return static_cast<int>(view()->text().size()); }
-  QRect characterRect(int offset) const override
-  {
-    const QRect r = view()->characterRect(offset);
-    return r.isNull() ? r : QRect(view()->mapToGlobal(r.topLeft()), r.size());
-  }
-  int offsetAtPoint(const QPoint& point) const override
-  {
-    return view()->positionAtPoint(view()->mapFromGlobal(point));
-  }
-  void scrollToSubstring(int startIndex, int) override { view()->scrollToPosition(startIndex); }
-  QString attributes(int offset, int* startOffset, int* endOffset) const override
-  {
-    *startOffset = *endOffset = offset;
-    return {};
-  }
-
-private:
-  ReceiveView* view() const { return static_cast<ReceiveView*>(widget()); }
-};
-
-// A read-only text that is one string, with no caret or selection of its own.
+// A read-only text that is one string; without more, it has no caret or selection.
 class ValueText : public QAccessibleTextInterface {
 public:
   virtual QString value() const = 0;
@@ -127,6 +64,51 @@ public:
     return t == QAccessible::Value ? value() : QAccessibleWidget::text(t);
   }
   using ValueText::text;
+};
+
+// The receive display: read-only multi-line text, with a caret and a selection of its own.
+class ReceiveViewAccessible : public ValueWidgetAccessible {
+public:
+  explicit ReceiveViewAccessible(ReceiveView* v) : ValueWidgetAccessible(v, QAccessible::EditableText) {}
+
+  QString value() const override { return view()->text(); }
+  QAccessible::State state() const override
+  {
+    QAccessible::State s = QAccessibleWidget::state();
+    s.readOnly = true;
+    s.multiLine = true;
+    s.selectableText = true;
+    s.focusable = true;
+    return s;
+  }
+
+  void selection(int selectionIndex, int* startOffset, int* endOffset) const override
+  {
+    *startOffset = *endOffset = 0;
+    if (selectionIndex != 0 || selectionCount() == 0)
+      return;
+    *startOffset = std::min(view()->anchor(), view()->caret());
+    *endOffset = std::max(view()->anchor(), view()->caret());
+  }
+  int selectionCount() const override { return view()->anchor() != view()->caret() ? 1 : 0; }
+  void addSelection(int startOffset, int endOffset) override { view()->setSelection(startOffset, endOffset); }
+  void removeSelection(int) override { view()->setSelection(view()->caret(), view()->caret()); }
+  void setSelection(int, int startOffset, int endOffset) override { view()->setSelection(startOffset, endOffset); }
+  int cursorPosition() const override { return view()->caret(); }
+  void setCursorPosition(int position) override { view()->setSelection(position, position); }
+  QRect characterRect(int offset) const override
+  {
+    const QRect r = view()->characterRect(offset);
+    return r.isNull() ? r : QRect(view()->mapToGlobal(r.topLeft()), r.size());
+  }
+  int offsetAtPoint(const QPoint& point) const override
+  {
+    return view()->positionAtPoint(view()->mapFromGlobal(point));
+  }
+  void scrollToSubstring(int startIndex, int) override { view()->scrollToPosition(startIndex); }
+
+private:
+  ReceiveView* view() const { return static_cast<ReceiveView*>(widget()); }
 };
 
 // The four fields are its children; the control itself reads as the address they make, blank
