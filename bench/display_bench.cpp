@@ -1,7 +1,9 @@
 // What the receive display costs to take a whole new text and show its end, as the receive step
 // does it: set the text, ask for the line count, scroll by it, paint.
 #include "codec/hexcodec.h"
+#include "platform/qt/qt_private.h"
 #include "platform/qt/receive_view.h"
+#include "platform/resources.h"
 #include "platform/startup.h"
 
 #include <QApplication>
@@ -16,15 +18,15 @@ namespace {
 void TakeText(benchmark::State& state, const QString& text)
 {
   platform::ReceiveView view(nullptr);
-  QFont font(QStringLiteral("宋体"));  // the dialog face, as the receive display takes it
+  QFont font(QString::fromUtf8(kDialogFace));  // the dialog face, as the receive display takes it
   font.setPointSize(9);
   view.setFont(font);
   view.resize(416, 172);
   view.show();
   for (auto _ : state) {
     view.setText(text);
-    const auto lines = view.windowProc(EM_GETLINECOUNT, 0, 0);
-    view.windowProc(EM_LINESCROLL, 0, lines);
+    const auto lines = platform::ControlWindowProc(&view, EM_GETLINECOUNT, 0, 0);
+    platform::ControlWindowProc(&view, EM_LINESCROLL, 0, lines);
     view.repaint();
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * text.size() * 2);

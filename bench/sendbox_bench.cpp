@@ -1,6 +1,7 @@
 // What the send box costs with the most it takes from a user: one line of 32767 characters with no
 // place to break it, pasted (text and hex digits), and the hex-mode rewrite of the box on Send.
 #include "platform/qt/multiline_edit.h"
+#include "platform/resources.h"
 #include "platform/startup.h"
 
 #include <QApplication>
@@ -28,7 +29,7 @@ class SendBox : public platform::MultiLineEdit {
 public:
   SendBox() : MultiLineEdit(nullptr)
   {
-    QFont font(QStringLiteral("宋体"));
+    QFont font(QString::fromUtf8(kDialogFace));
     font.setPointSize(9);
     setFont(font);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);

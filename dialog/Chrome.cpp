@@ -14,6 +14,7 @@ void CSocketTestDlg::OnSysCommand(UINT nID, LPARAM lParam)
   CDialog::OnSysCommand(nID, lParam);
 }
 
+// A minimised window is not painted on this desktop, so the icon branch runs for tests only.
 void CSocketTestDlg::OnPaint()
 {
   if (!IsIconic()) {

@@ -52,7 +52,4 @@ namespace platform {
 // box's text, and the box closes with OK when it returns. An empty hook restores real boxes.
 using MessageBoxHook = std::function<void(const CString& text)>;
 void SetMessageBoxHook(MessageBoxHook hook);
-// Colours set by SetDialogBkColor, applied to every dialog and message box.
-COLORREF DialogBkColor();
-COLORREF DialogTextColor();
 }  // namespace platform

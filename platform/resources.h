@@ -7,6 +7,9 @@
 
 #include <span>
 
+// The face every dialog and message box asks for: SimSun.
+inline constexpr const char* kDialogFace = "宋体";
+
 struct DialogItemTemplate {
   int id;                   // IDC_STATIC for labels and group boxes
   const char* windowClass;  // "Button", "Edit", "Static", "ComboBox", "SysIPAddress32"
@@ -56,4 +59,3 @@ void AfxSetResourceTable(const ResourceTable* pTable);
 const DialogTemplate* AfxFindDialogTemplate(UINT nID);
 const BinaryResource* AfxFindBinaryResource(const char* type, UINT nID);
 const char* AfxFindString(UINT nID);  // nullptr when the table has no such string
-int LoadString(HINSTANCE hInstance, UINT uID, LPTSTR lpBuffer, int cchBufferMax);

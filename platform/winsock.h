@@ -48,7 +48,11 @@ enum : int {
   IPPROTO_TCP = 6,
   IPPROTO_UDP = 17,
   SOL_SOCKET = 0xFFFF,
+  SO_BROADCAST = 0x0020,
+  SO_REUSEADDR = 0x0004,
+  SO_EXCLUSIVEADDRUSE = ~SO_REUSEADDR,
   SO_RCVTIMEO = 0x1006,
+  SOMAXCONN = 0x7FFFFFFF,
   // Windows Sockets 1.1 numbering, as the program is linked against it.
   IP_MULTICAST_TTL = 3,
   IP_MULTICAST_LOOP = 4,
@@ -138,6 +142,9 @@ public:
   virtual int setOption(SOCKET s, int level, int optname, const char* optval, int optlen) = 0;
   virtual int shutdownSocket(SOCKET s, int how) = 0;
   virtual int closeSocket(SOCKET s) = 0;
+  virtual int listenSocket(SOCKET s, int backlog) = 0;
+  virtual SOCKET acceptSocket(SOCKET s, sockaddr* addr, int* addrlen) = 0;
+  virtual int socketName(SOCKET s, sockaddr* name, int* namelen) = 0;
   virtual int asyncSelect(SOCKET s, HWND hWnd, UINT wMsg, long lEvent) = 0;
   virtual int lastError() = 0;
   virtual int sendData(SOCKET s, const char* buf, int len, int flags) = 0;
@@ -165,6 +172,9 @@ inline int setsockopt(SOCKET s, int level, int name, const char* v, int l)
 }
 inline int shutdown(SOCKET s, int how) { return CurrentSocketLayer().shutdownSocket(s, how); }
 inline int closesocket(SOCKET s) { return CurrentSocketLayer().closeSocket(s); }
+inline int listen(SOCKET s, int backlog) { return CurrentSocketLayer().listenSocket(s, backlog); }
+inline SOCKET accept(SOCKET s, sockaddr* a, int* l) { return CurrentSocketLayer().acceptSocket(s, a, l); }
+inline int getsockname(SOCKET s, sockaddr* n, int* l) { return CurrentSocketLayer().socketName(s, n, l); }
 inline int WSAAsyncSelect(SOCKET s, HWND hWnd, UINT wMsg, long lEvent)
 {
   return CurrentSocketLayer().asyncSelect(s, hWnd, wMsg, lEvent);

@@ -60,12 +60,12 @@ constexpr DialogTemplate kDialogs[] = {
      55,
      "关于 Quorvin",
      9,
-     "宋体",
+     kDialogFace,
      kAboutItems,
      {}},
     {IDD_SOCKETTEST_DIALOG,
      WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME | DS_SETFONT, WS_EX_APPWINDOW,
-     328, 277, "Quorvin", 9, "宋体", kMainDialogItems, kMainDialogInit},
+     328, 277, "Quorvin", 9, kDialogFace, kMainDialogItems, kMainDialogInit},
 };
 
 constexpr StringResource kStrings[] = {

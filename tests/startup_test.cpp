@@ -1,5 +1,6 @@
 // Start-up with restored settings, the versioned title, the working directory and the keyboard.
 #include "platform/winapi.h"
+#include "tests/harness/files.h"
 #include "tests/support.h"
 
 #include <QApplication>
@@ -17,12 +18,7 @@ using test::Ip;
 
 class Startup : public DialogTest {
 protected:
-  void WriteProfile(const char* content)
-  {
-    QFile f(QString::fromStdString(ProfilePath()));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(content);
-  }
+  void WriteProfile(const char* content) { ASSERT_TRUE(test::WriteBytes(ProfilePath(), content)); }
   DWORD ShownAddress(test::TestDlg& dlg)
   {
     DWORD a = 0;

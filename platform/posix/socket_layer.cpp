@@ -1,10 +1,11 @@
-#include "platform/cwnd.h"
 #include "platform/winsock.h"
 
 // Winsock's numbers, captured before the POSIX headers below define macros of the same names.
 namespace winsock {
 constexpr int kSolSocket = ws::SOL_SOCKET;
 constexpr int kSoRcvTimeo = ws::SO_RCVTIMEO;
+constexpr int kSoExclusiveAddrUse = ws::SO_EXCLUSIVEADDRUSE;
+constexpr int kSoBroadcast = ws::SO_BROADCAST;
 constexpr int kIpProtoIp = ws::IPPROTO_IP;
 constexpr int kIpMulticastTtl = ws::IP_MULTICAST_TTL;
 constexpr int kIpMulticastLoop = ws::IP_MULTICAST_LOOP;
@@ -13,14 +14,12 @@ constexpr int kIpDropMembership = ws::IP_DROP_MEMBERSHIP;
 constexpr int kSdReceive = ws::SD_RECEIVE;
 constexpr int kSdSend = ws::SD_SEND;
 constexpr int kSdBoth = ws::SD_BOTH;
-constexpr long kFdRead = ws::FD_READ;
-constexpr long kFdClose = ws::FD_CLOSE;
+constexpr long kFdAccept = ws::FD_ACCEPT;
 }  // namespace winsock
 
+#include "platform/async_select.h"
 #include "platform/posix/socket_errors.h"
 #include "platform/socket_descriptor.h"
-
-#include <QSocketNotifier>
 
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -35,7 +34,6 @@ constexpr long kFdClose = ws::FD_CLOSE;
 #include <cstring>
 #include <memory>
 #include <unordered_map>
-#include <utility>
 
 namespace {
 
@@ -48,10 +46,9 @@ constexpr WORD kHighestVersion = 0x0202;
 // still queued for a closed socket can never be taken for a later socket's.
 constexpr SOCKET kFirstHandle = 0x100;
 constexpr SOCKET kHandleStep = 4;
-// How long read notifications may follow one another before the event loop does its other work.
-constexpr auto kReadBurst = std::chrono::milliseconds(1);
+using Kind = platform::AsyncSelect::Kind;
 
-class PosixSocketLayer final : public ws::SocketLayer {
+class PosixSocketLayer final : public ws::SocketLayer, private platform::SocketProbe {
 public:
   int startup(WORD wVersionRequested, ws::WSADATA* lpWSAData) override
   {
@@ -87,12 +84,7 @@ public:
       fail();
       return ws::INVALID_SOCKET;
     }
-    const SOCKET handle = m_nextHandle;
-    m_nextHandle += kHandleStep;
-    Socket& sock = m_sockets[handle];
-    sock.fd = fd;
-    sock.datagram = type == SOCK_DGRAM;
-    return handle;
+    return adopt(fd, type == SOCK_DGRAM ? Kind::Datagram : Kind::Stream);
   }
 
   int bindSocket(SOCKET s, const ws::sockaddr* name, int namelen) override
@@ -111,7 +103,7 @@ public:
     if (!resolve(s, name, namelen, fd, addr))
       return ws::SOCKET_ERROR;
     const int flags = ::fcntl(fd, F_GETFL);
-    if (flags < 0 || ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) < 0)
+    if (flags < 0 || !setNonBlocking(fd))
       return fail();
     int rc = ::connect(fd, reinterpret_cast<const ::sockaddr*>(&addr), sizeof addr);
     if (rc < 0 && errno == EINPROGRESS)
@@ -138,6 +130,8 @@ public:
       ::timeval tv{ms / 1000, (ms % 1000) * 1000};
       return check(::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv));
     }
+    if (level == winsock::kSolSocket && (optname == winsock::kSoExclusiveAddrUse || optname == winsock::kSoBroadcast))
+      return setFlag(fd, optname == winsock::kSoBroadcast ? SO_BROADCAST : SO_REUSEADDR, optval, optlen);
     if (level != winsock::kIpProtoIp)
       return failWith(ws::WSAENOPROTOOPT);
     const int name = linuxIpOption(optname);
@@ -170,29 +164,81 @@ public:
     const int fd = descriptor(s);
     if (fd < 0)
       return ws::SOCKET_ERROR;
+    m_select.forget(s);
     m_sockets.erase(s);
     return check(::close(fd));
   }
 
-  int asyncSelect(SOCKET s, HWND hWnd, UINT wMsg, long lEvent) override
+  int listenSocket(SOCKET s, int backlog) override
+  {
+    Socket* sock = find(s);
+    if (!sock)
+      return ws::SOCKET_ERROR;
+    if (sock->kind == Kind::Datagram)
+      return failWith(ws::WSAEOPNOTSUPP);
+    if (::listen(sock->fd, std::max(backlog, 1)) < 0)
+      return fail();
+    sock->kind = Kind::Listener;
+    return 0;
+  }
+
+  // The accepted socket inherits the listener's notifications, as in Winsock.
+  SOCKET acceptSocket(SOCKET s, ws::sockaddr* addr, int* addrlen) override
+  {
+    Socket* sock = find(s);
+    if (!sock)
+      return ws::INVALID_SOCKET;
+    if (sock->kind != Kind::Listener) {
+      failWith(ws::WSAEINVAL);
+      return ws::INVALID_SOCKET;
+    }
+    ::sockaddr_in peer{};
+    ::socklen_t peerlen = sizeof peer;
+    const int fd = ::accept4(sock->fd, reinterpret_cast<::sockaddr*>(&peer), &peerlen, SOCK_CLOEXEC);
+    const int error = errno;
+    m_select.acceptDone(s);
+    if (fd < 0) {
+      errno = error;
+      fail();
+      return ws::INVALID_SOCKET;
+    }
+    copyAddress(peer, addr, addrlen);
+    const SOCKET handle = adopt(fd, Kind::Stream);
+    const Socket& listener = m_sockets[s];
+    if (listener.events && listener.hwnd && setNonBlocking(fd))
+      select(handle, listener.hwnd, listener.message, listener.events & ~winsock::kFdAccept);
+    return handle;
+  }
+
+  int socketName(SOCKET s, ws::sockaddr* name, int* namelen) override
   {
     const int fd = descriptor(s);
     if (fd < 0)
       return ws::SOCKET_ERROR;
-    Socket& sock = m_sockets[s];
-    sock.notifier.reset();
+    if (!name || !namelen || *namelen < 16)
+      return failWith(ws::WSAEFAULT);
+    ::sockaddr_in addr{};
+    ::socklen_t len = sizeof addr;
+    if (::getsockname(fd, reinterpret_cast<::sockaddr*>(&addr), &len) < 0)
+      return fail();
+    copyAddress(addr, name, namelen);
+    return 0;
+  }
+
+  int asyncSelect(SOCKET s, HWND hWnd, UINT wMsg, long lEvent) override
+  {
+    Socket* sock = find(s);
+    if (!sock)
+      return ws::SOCKET_ERROR;
+    m_select.forget(s);
+    sock->events = 0;
     if (lEvent == 0)
       return 0;
     if (!hWnd)
       return failWith(ws::WSAEINVAL);
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags < 0 || ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) < 0)
+    if (!setNonBlocking(sock->fd))
       return fail();
-    sock.hwnd = hWnd;
-    sock.message = wMsg;
-    sock.events = lEvent;
-    sock.notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
-    QObject::connect(sock.notifier.get(), &QSocketNotifier::activated, [this, s] { onReadable(s); });
+    select(s, hWnd, wMsg, lEvent);
     return 0;
   }
 
@@ -203,7 +249,7 @@ public:
     const int fd = descriptor(s);
     if (fd < 0)
       return ws::SOCKET_ERROR;
-    return checkCount(::send(fd, buf, static_cast<std::size_t>(std::max(len, 0)), flags | MSG_NOSIGNAL));
+    return sent(s, ::send(fd, buf, static_cast<std::size_t>(std::max(len, 0)), flags | MSG_NOSIGNAL));
   }
 
   int sendDataTo(SOCKET s, const char* buf, int len, int flags, const ws::sockaddr* to, int tolen) override
@@ -212,8 +258,8 @@ public:
     ::sockaddr_in addr{};
     if (!resolve(s, to, tolen, fd, addr))
       return ws::SOCKET_ERROR;
-    return checkCount(::sendto(fd, buf, static_cast<std::size_t>(std::max(len, 0)), flags | MSG_NOSIGNAL,
-                               reinterpret_cast<const ::sockaddr*>(&addr), sizeof addr));
+    return sent(s, ::sendto(fd, buf, static_cast<std::size_t>(std::max(len, 0)), flags | MSG_NOSIGNAL,
+                            reinterpret_cast<const ::sockaddr*>(&addr), sizeof addr));
   }
 
   int receive(SOCKET s, char* buf, int len, int flags) override
@@ -228,21 +274,19 @@ public:
       return ws::SOCKET_ERROR;
     const auto size = static_cast<std::size_t>(std::max(len, 0));
     // A datagram longer than the buffer fails as on Windows instead of arriving cut short.
-    const bool datagram = sock->datagram;
+    const bool datagram = sock->kind == Kind::Datagram;
     ::sockaddr_in addr{};
     ::socklen_t addrlen = sizeof addr;
     const ssize_t n = ::recvfrom(sock->fd, buf, size, flags | (datagram ? MSG_TRUNC : 0),
                                  reinterpret_cast<::sockaddr*>(&addr), &addrlen);
     const int error = errno;
-    readDone(s, *sock, n > 0 || (datagram && n == 0));
+    m_select.readDone(s, n > 0 || (datagram && n == 0));
     if (n < 0) {
       errno = error;
       return fail();
     }
-    if (from && fromlen && *fromlen >= 16 && addrlen >= sizeof addr) {
-      std::memcpy(from, &addr, 16);
-      *fromlen = 16;
-    }
+    if (addrlen >= sizeof addr)
+      copyAddress(addr, from, fromlen);
     if (datagram && static_cast<std::size_t>(n) > size)
       return failWith(ws::WSAEMSGSIZE);
     return static_cast<int>(n);
@@ -257,14 +301,62 @@ public:
 private:
   struct Socket {
     int fd = -1;
-    bool datagram = false;
-    std::unique_ptr<QSocketNotifier> notifier;
-    HWND hwnd = nullptr;
+    Kind kind = Kind::Stream;
+    HWND hwnd = nullptr;  // what notifications it asked for, which accepted sockets inherit
     UINT message = 0;
     long events = 0;
-    bool readQueued = false;  // an FD_READ waits in the event loop
-    bool readAgain = false;   // the read made for the FD_READ being sent found data, and more is there
   };
+
+  SOCKET adopt(int fd, Kind kind)
+  {
+    const SOCKET handle = m_nextHandle;
+    m_nextHandle += kHandleStep;
+    Socket& sock = m_sockets[handle];
+    sock.fd = fd;
+    sock.kind = kind;
+    return handle;
+  }
+
+  void select(SOCKET s, HWND hWnd, UINT wMsg, long lEvent)
+  {
+    Socket& sock = m_sockets[s];
+    sock.hwnd = hWnd;
+    sock.message = wMsg;
+    sock.events = lEvent;
+    m_select.select(s, sock.fd, sock.kind, hWnd, wMsg, lEvent);
+  }
+
+  static bool setNonBlocking(int fd)
+  {
+    const int flags = ::fcntl(fd, F_GETFL);
+    return flags >= 0 && ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0;
+  }
+
+  int setFlag(int fd, int name, const char* optval, int optlen)
+  {
+    if (optlen < 1)
+      return failWith(ws::WSAEFAULT);
+    int value = 0;
+    std::memcpy(&value, optval, static_cast<std::size_t>(std::min(optlen, 4)));
+    value = value != 0;
+    return check(::setsockopt(fd, SOL_SOCKET, name, &value, sizeof value));
+  }
+
+  static void copyAddress(const ::sockaddr_in& addr, ws::sockaddr* out, int* outlen)
+  {
+    if (!out || !outlen || *outlen < 16)
+      return;
+    std::memcpy(out, &addr, 16);
+    *outlen = 16;
+  }
+
+  // A send that would block asks for FD_WRITE, which says when to go on.
+  int sent(SOCKET s, ssize_t n)
+  {
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+      m_select.sendBlocked(s);
+    return checkCount(n);
+  }
 
   // The open socket a handle names, or nullptr with the call's error set.
   Socket* find(SOCKET s)
@@ -362,130 +454,38 @@ private:
     }
   }
 
-  static void post(const Socket& sock, SOCKET s, long event, int error)
+  Peek peek(int fd, int& error) override
   {
-    sock.hwnd->PostMessage(sock.message, static_cast<WPARAM>(s),
-                           ws::WSAMAKESELECTREPLY(static_cast<unsigned>(event), static_cast<unsigned>(error)));
+    char c = 0;
+    const ssize_t n = ::recv(fd, &c, 1, MSG_PEEK | MSG_DONTWAIT);
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
+      return Peek::Nothing;
+    if (n > 0)
+      return Peek::Data;
+    error = n == 0 ? 0 : platform::WinsockErrorFromErrno(errno);
+    return Peek::Closed;
   }
 
-  static bool dataWaiting(int fd)
+  bool dataWaiting(int fd) override
   {
     int bytes = 0;
     return ::ioctl(fd, FIONREAD, &bytes) == 0 && bytes > 0;
   }
 
-  // Winsock's re-enabling rule: after an FD_READ the next one waits for a read call; a read that
-  // leaves data behind brings FD_READ again at once, one that finds none waits for new data.
-  void readDone(SOCKET s, Socket& sock, bool consumed)
-  {
-    if (!consumed || !dataWaiting(sock.fd)) {
-      if (sock.notifier)
-        sock.notifier->setEnabled(true);
-      return;
-    }
-    if (s == m_delivering)
-      sock.readAgain = true;
-    else
-      queueRead(s, sock);
-  }
-
-  void queueRead(SOCKET s, Socket& sock)
-  {
-    if (sock.readQueued || !(sock.events & winsock::kFdRead))
-      return;
-    sock.readQueued = true;
-    QMetaObject::invokeMethod(
-        &m_context, [this, s] { deliverReads(s); }, Qt::QueuedConnection);
-  }
-
-  // Sends FD_READ from the event loop, again after every read that leaves data, for up to a
-  // millisecond before the loop's other work gets its turn. Nothing reaches a closed handle.
-  void deliverReads(SOCKET s)
-  {
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + kReadBurst;
-    for (;;) {
-      auto it = m_sockets.find(s);
-      if (it == m_sockets.end())
-        return;
-      Socket& sock = it->second;
-      sock.readQueued = false;
-      sock.readAgain = false;
-      if (!sock.hwnd->GetSafeHwnd())
-        return;
-      const SOCKET outer = std::exchange(m_delivering, s);
-      sock.hwnd->SendMessage(sock.message, static_cast<WPARAM>(s), ws::WSAMAKESELECTREPLY(winsock::kFdRead, 0));
-      m_delivering = outer;
-      it = m_sockets.find(s);
-      if (it == m_sockets.end() || !it->second.readAgain)
-        return;
-      if (Clock::now() >= deadline) {
-        it->second.readAgain = false;
-        queueRead(s, it->second);
-        return;
-      }
-    }
-  }
-
-  void onReadable(SOCKET s)
-  {
-    auto it = m_sockets.find(s);
-    if (it == m_sockets.end() || !it->second.notifier)
-      return;
-    Socket& sock = it->second;
-    sock.notifier->setEnabled(false);
-    if (sock.datagram) {
-      queueRead(s, sock);
-      return;
-    }
-    char c = 0;
-    const ssize_t n = ::recv(sock.fd, &c, 1, MSG_PEEK | MSG_DONTWAIT);
-    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
-      sock.notifier->setEnabled(true);
-      return;
-    }
-    if (n > 0) {
-      queueRead(s, sock);
-      return;
-    }
-    // The peer is gone: FD_CLOSE once, and the notifier stays off for good.
-    const int error = n == 0 ? 0 : platform::WinsockErrorFromErrno(errno);
-    if (sock.events & winsock::kFdClose)
-      post(sock, s, winsock::kFdClose, error);
-    sock.notifier.reset();
-  }
-
-  QObject m_context;  // where queued read notifications are delivered from
-  SOCKET m_delivering = ws::INVALID_SOCKET;
+  platform::AsyncSelect m_select{*this};
   int m_startups = 0;
   int m_lastError = 0;
   SOCKET m_nextHandle = kFirstHandle;
   std::unordered_map<SOCKET, Socket> m_sockets;
 };
 
-ws::SocketLayer* g_pCurrent = nullptr;
-
 }  // namespace
 
-namespace ws {
-
-SocketLayer& PosixSocketLayer()
+ws::SocketLayer& ws::PosixSocketLayer()
 {
   static ::PosixSocketLayer layer;
   return layer;
 }
-
-SocketLayer& CurrentSocketLayer()
-{
-  return g_pCurrent ? *g_pCurrent : PosixSocketLayer();
-}
-
-void SetSocketLayer(SocketLayer* pLayer)
-{
-  g_pCurrent = pLayer;
-}
-
-}  // namespace ws
 
 int platform::SocketDescriptor(ws::SOCKET s)
 {

@@ -25,7 +25,6 @@
 #include <map>
 
 namespace {
-constexpr const char* kDialogProperty = "lanspry_dialog";
 constexpr const char* kAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
 
 QFont dialogFont(const DialogTemplate& t)
@@ -66,7 +65,6 @@ struct CDialog::Impl {
 platform::DialogWidget::DialogWidget(CDialog* pOwner, QWidget* parent, Qt::WindowFlags flags)
     : QWidget(parent, flags), m_pOwner(pOwner)
 {
-  setProperty(kDialogProperty, QVariant::fromValue(reinterpret_cast<quintptr>(pOwner)));
 }
 
 bool platform::DialogWidget::event(QEvent* e)
@@ -95,13 +93,6 @@ void platform::DialogWidget::paintEvent(QPaintEvent*)
 void platform::DialogWidget::contextMenuEvent(QContextMenuEvent*)
 {
   m_pOwner->showSystemMenu(true);
-}
-
-CDialog* platform::DialogOf(const QWidget* w)
-{
-  if (!w)
-    return nullptr;
-  return reinterpret_cast<CDialog*>(w->window()->property(kDialogProperty).value<quintptr>());
 }
 
 CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
@@ -136,10 +127,7 @@ BOOL CDialog::createIndirect()
   const RECT size = MapDialogRect({0, 0, t.cx, t.cy}, units);
   w->setFixedSize(size.right, size.bottom);
   w->setWindowTitle(platform::fromCodePage(t.caption));
-  QPalette pal = w->palette();
-  pal.setColor(QPalette::Window, platform::toQColor(platform::DialogBkColor()));
-  pal.setColor(QPalette::WindowText, platform::toQColor(platform::DialogTextColor()));
-  w->setPalette(pal);
+  platform::ApplyDialogPalette(w);
   w->setAutoFillBackground(true);
   if (parentWidget)
     w->setWindowModality(Qt::ApplicationModal);
@@ -322,7 +310,7 @@ BOOL CDialog::PreTranslateMessage(MSG* pMsg)
   }
   if (key == VK_RETURN) {
     auto* focused = qobject_cast<QPushButton*>(QApplication::focusWidget());
-    if (focused && platform::DialogOf(focused) == this) {
+    if (focused && platform::WindowOf(focused) == this) {
       focused->click();
       return TRUE;
     }

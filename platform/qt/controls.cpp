@@ -249,6 +249,30 @@ auto visitControl(QWidget* w, Visitor&& visit)
   return visit(w);
 }
 
+LRESULT receiveViewProc(ReceiveView* view, UINT message, WPARAM wParam, LPARAM lParam)
+{
+  switch (message) {
+  case EM_GETLINECOUNT:
+    return view->lineCount();
+  case EM_LINESCROLL:
+    view->scrollByLines(static_cast<int>(lParam));
+    return TRUE;
+  case EM_SETSEL: {
+    const TextRange range = SelectionRange(wParam, lParam, static_cast<int>(view->text().size()));
+    view->setSelection(range.anchor, range.caret);
+    return 0;
+  }
+  case EM_SCROLLCARET:
+    view->scrollToPosition(view->caret());
+    return TRUE;
+  case WM_COPY:
+    view->copy();
+    return 0;
+  default:
+    return 0;
+  }
+}
+
 LRESULT buttonProc(QAbstractButton* button, UINT message, WPARAM wParam)
 {
   if (message == BM_GETCHECK)
@@ -265,7 +289,7 @@ LRESULT ControlWindowProc(QWidget* w, UINT message, WPARAM wParam, LPARAM lParam
   return visitControl(w, Overloaded{
                              [&](QAbstractButton* button) { return buttonProc(button, message, wParam); },
                              [&](QComboBox* combo) { return comboProc(combo, message, wParam, lParam); },
-                             [&](ReceiveView* view) { return view->windowProc(message, wParam, lParam); },
+                             [&](ReceiveView* view) { return receiveViewProc(view, message, wParam, lParam); },
                              [&](MultiLineEdit* multi) { return plainEditProc(multi, message, wParam, lParam); },
                              [&](QLineEdit* line) { return lineEditProc(line, message, wParam, lParam); },
                              [&](IpAddressWidget* ip) { return ipAddressProc(ip, message, lParam); },

@@ -170,11 +170,8 @@ int AfxMessageBox(LPCTSTR lpszText, UINT, UINT)
   const QString caption = AfxGetApp() ? platform::fromCodePage(AfxGetApp()->m_pszAppName) : QString();
   QMessageBox box(QMessageBox::Warning, caption, platform::fromCodePage(lpszText), QMessageBox::Ok, parent);
   box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
-  box.setFont(QFont(QStringLiteral("宋体"), kMessageBoxPointSize));
-  QPalette pal = box.palette();
-  pal.setColor(QPalette::Window, platform::toQColor(g_dialogBk));
-  pal.setColor(QPalette::WindowText, platform::toQColor(g_dialogText));
-  box.setPalette(pal);
+  box.setFont(QFont(platform::fromCodePage(kDialogFace), kMessageBoxPointSize));
+  platform::ApplyDialogPalette(&box);
   if (g_messageBoxHook) {
     const CString text(lpszText);
     QTimer::singleShot(0, &box, [&box, text] {
@@ -200,12 +197,10 @@ void platform::SetMessageBoxHook(MessageBoxHook hook)
   g_messageBoxHook = std::move(hook);
 }
 
-COLORREF platform::DialogBkColor()
+void platform::ApplyDialogPalette(QWidget* w)
 {
-  return g_dialogBk;
-}
-
-COLORREF platform::DialogTextColor()
-{
-  return g_dialogText;
+  QPalette pal = w->palette();
+  pal.setColor(QPalette::Window, toQColor(g_dialogBk));
+  pal.setColor(QPalette::WindowText, toQColor(g_dialogText));
+  w->setPalette(pal);
 }

@@ -1,6 +1,5 @@
 #include "platform/cwnd.h"
 
-#include "platform/cdialog.h"
 #include "platform/cmenu.h"
 #include "platform/qt/qt_private.h"
 
@@ -218,7 +217,7 @@ CWnd* CWnd::GetFocus()
   // The focus may sit in a part of a control (a field of the address control): the control counts.
   for (QWidget* w = QApplication::focusWidget(); w && !w->isWindow(); w = w->parentWidget()) {
     const QVariant id = w->property(kIdProperty);
-    CDialog* dlg = id.isValid() ? platform::DialogOf(w) : nullptr;
+    CWnd* dlg = id.isValid() ? platform::WindowOf(w) : nullptr;
     if (dlg)
       return dlg->GetDlgItem(id.toInt());
   }

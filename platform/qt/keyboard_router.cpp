@@ -1,7 +1,6 @@
 // Turns Qt key presses into the keyboard messages a dialog's PreTranslateMessage sees first:
 // WM_KEYDOWN (or WM_SYSKEYDOWN with Alt) with the virtual-key code, then one WM_CHAR for each
 // character the key or an input method types. A consumed message never reaches the control.
-#include "platform/cdialog.h"
 #include "platform/qt/qt_private.h"
 
 #include <QApplication>
@@ -73,7 +72,7 @@ protected:
     // Qt offers a key to the parents of a widget that ignored it: route the first delivery only.
     if (QApplication::focusWidget() && w != QApplication::focusWidget())
       return false;
-    CDialog* dlg = DialogOf(w);
+    CWnd* dlg = WindowOf(w);
     if (!dlg)
       return false;
     if (e->type() == QEvent::InputMethod)
@@ -83,7 +82,7 @@ protected:
 
 private:
   // Runs each character through WM_CHAR and returns those that were not consumed.
-  static QString passCharacters(CDialog* dlg, const QString& text)
+  static QString passCharacters(CWnd* dlg, const QString& text)
   {
     QString passed;
     for (char32_t c : text.toUcs4()) {
@@ -94,7 +93,7 @@ private:
     return passed;
   }
 
-  bool routeKey(CDialog* dlg, QWidget* w, QKeyEvent* e)
+  bool routeKey(CWnd* dlg, QWidget* w, QKeyEvent* e)
   {
     SetKeyStateModifiers(e->modifiers(), true);
     const bool system = isSystemKey(e);
@@ -116,7 +115,7 @@ private:
     return consumed;
   }
 
-  bool routeInputMethod(CDialog* dlg, QWidget* w, QInputMethodEvent* e)
+  bool routeInputMethod(CWnd* dlg, QWidget* w, QInputMethodEvent* e)
   {
     if (e->commitString().isEmpty())
       return false;

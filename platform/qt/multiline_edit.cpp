@@ -1,5 +1,7 @@
 #include "platform/qt/multiline_edit.h"
 
+#include "platform/line_layout.h"
+
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QTextCursor>
@@ -13,7 +15,7 @@ constexpr qsizetype kLongestRunForWordWrap = 1024;
 
 bool isBreak(QChar c)
 {
-  return c.isSpace() || c.unicode() >= 0x2E80;  // spaces, and CJK, where any two characters may part
+  return c.isSpace() || IsCjk(c.unicode());
 }
 
 qsizetype longestUnbrokenRun(QStringView text)

@@ -79,8 +79,14 @@ QString ControlText(const QWidget* w);
 // Creates the widget for one template item; nullptr for a window class we do not know.
 QWidget* CreateControl(QWidget* parent, const char* windowClass, DWORD style, const QString& text);
 
-// The dialog that owns a widget's top-level window, or nullptr.
-CDialog* DialogOf(const QWidget* w);
+// The window (a dialog) whose widget is a widget's top-level window, or nullptr.
+inline CWnd* WindowOf(const QWidget* w)
+{
+  return w ? CWnd::fromWidget(w->window()) : nullptr;
+}
+
+// The colours SetDialogBkColor chose, on a dialog or message box.
+void ApplyDialogPalette(QWidget* w);
 
 void InstallKeyboardRouter();
 void InstallAccessibility();

@@ -22,25 +22,6 @@ namespace {
 
 constexpr int kMargin = 2;
 
-bool isCjk(char32_t c)
-{
-  return c >= 0x2E80;
-}
-
-// One character as laid out: its UTF-16 length and code point.
-struct Unit {
-  char32_t code;
-  int length;
-};
-
-Unit unitAt(const QString& s, int i)
-{
-  const QChar c = s[i];
-  if (c.isHighSurrogate() && i + 1 < s.size() && s[i + 1].isLowSurrogate())
-    return {QChar::surrogateToUcs4(c, s[i + 1]), 2};
-  return {c.unicode(), 1};
-}
-
 }  // namespace
 
 ReceiveView::ReceiveView(QWidget* parent) : QAbstractScrollArea(parent)
@@ -68,25 +49,9 @@ void ReceiveView::changeEvent(QEvent* e)
 void ReceiveView::refreshMetrics()
 {
   const QFontMetricsF fm(font());
-  m_lineHeight = std::max<qreal>(1, std::ceil(fm.height()));
   m_ascent = fm.ascent();
-  for (char16_t c = 0; c < 128; ++c) {
-    m_asciiAdvance[c] = c < u' ' ? 0 : fm.horizontalAdvance(QChar(c));
-    m_asciiWidth64[c] = static_cast<int>(std::lround(m_asciiAdvance[c] * 64));
-  }
-  m_otherAdvance.clear();
-}
-
-qreal ReceiveView::advance(char32_t c)
-{
-  if (c < 128)
-    return m_asciiAdvance[c];
-  auto it = m_otherAdvance.constFind(c);
-  if (it != m_otherAdvance.constEnd())
-    return *it;
-  const qreal a = QFontMetricsF(font()).horizontalAdvance(QString::fromUcs4(&c, 1));
-  m_otherAdvance.insert(c, a);
-  return a;
+  m_layout.setMetrics([fm](char32_t c) { return fm.horizontalAdvance(QString::fromUcs4(&c, 1)); },
+                      std::ceil(fm.height()));
 }
 
 // The receive step hands over a whole new text at most once a display frame; assistive technology
@@ -129,18 +94,18 @@ QRect ReceiveView::characterRect(int position)
 {
   if (position < 0 || position >= m_text.size())
     return {};
-  const int line = lineOf(position);
+  const int line = m_layout.lineOf(position);
   const int row = line - firstVisibleLine();
-  const qreal x = kMargin + xOf(line, position);
-  const QRect inViewport(static_cast<int>(x), static_cast<int>(kMargin + row * m_lineHeight),
-                         std::max(1, static_cast<int>(advance(unitAt(m_text, position).code))),
-                         static_cast<int>(m_lineHeight));
+  const qreal x = kMargin + m_layout.xOf(line, position);
+  const qreal lineHeight = m_layout.lineHeight();
+  const QRect inViewport(static_cast<int>(x), static_cast<int>(kMargin + row * lineHeight),
+                         std::max(1, static_cast<int>(m_layout.advanceAt(position))), static_cast<int>(lineHeight));
   return inViewport.translated(viewport()->mapTo(this, QPoint(0, 0)));
 }
 
 void ReceiveView::scrollToPosition(int position)
 {
-  const int line = lineOf(std::clamp(position, 0, static_cast<int>(m_text.size())));
+  const int line = m_layout.lineOf(std::clamp(position, 0, static_cast<int>(m_text.size())));
   QScrollBar* bar = verticalScrollBar();
   if (line < bar->value())
     bar->setValue(line);
@@ -148,59 +113,21 @@ void ReceiveView::scrollToPosition(int position)
     bar->setValue(line - visibleLineCount() + 1);
 }
 
-// Line starts in one pass: words wrap at spaces and around CJK characters; a word wider than the
-// line breaks where it overflows; spaces may hang past the edge. ASCII, all of a hex dump, takes
-// the short path through a table of advances.
+void ReceiveView::scrollByLines(int lines)
+{
+  verticalScrollBar()->setValue(verticalScrollBar()->value() + lines);
+}
+
+int ReceiveView::wrapWidth() const
+{
+  return viewport()->width() - 2 * kMargin;
+}
+
 void ReceiveView::relayout()
 {
-  const int width = std::max(1, viewport()->width() - 2 * kMargin);
-  m_wrapWidth = width;
-  // Widths in 1/64 px, so the running sum is an integer chain.
-  const int limit = width * 64;
-  m_lineStarts.assign(1, 0);
-  const char16_t* text = reinterpret_cast<const char16_t*>(m_text.constData());
-  const int n = static_cast<int>(m_text.size());
-  int lineStart = 0;
-  int breakAt = 0;
-  int x = 0;
-  int xAtBreak = 0;
-  for (int i = 0; i < n;) {
-    const char16_t c = text[i];
-    int length = 1;
-    int a = 0;
-    bool cjk = false;
-    if (c < 128) {
-      if (c == u'\n') {
-        m_lineStarts.push_back(++i);
-        lineStart = breakAt = i;
-        x = xAtBreak = 0;
-        continue;
-      }
-      a = m_asciiWidth64[c];
-    } else {
-      const Unit u = unitAt(m_text, i);
-      length = u.length;
-      cjk = isCjk(u.code);
-      a = static_cast<int>(std::lround(advance(u.code) * 64));
-      if (cjk) {
-        breakAt = i;
-        xAtBreak = x;
-      }
-    }
-    if (c != u' ' && x + a > limit && i > lineStart) {
-      const int start = breakAt > lineStart ? breakAt : i;
-      x = start == breakAt ? x - xAtBreak : 0;
-      m_lineStarts.push_back(start);
-      lineStart = breakAt = start;
-      xAtBreak = 0;
-    }
-    x += a;
-    i += length;
-    if (c == u' ' || cjk) {
-      breakAt = i;
-      xAtBreak = x;
-    }
-  }
+  m_layout.layout(std::u16string_view(reinterpret_cast<const char16_t*>(m_text.constData()),
+                                      static_cast<std::size_t>(m_text.size())),
+                  wrapWidth());
   updateScrollBar();
   viewport()->update();
 }
@@ -215,7 +142,7 @@ void ReceiveView::updateScrollBar()
 
 int ReceiveView::visibleLineCount() const
 {
-  return std::max(1, static_cast<int>((viewport()->height() - kMargin) / m_lineHeight));
+  return std::max(1, static_cast<int>((viewport()->height() - kMargin) / m_layout.lineHeight()));
 }
 
 int ReceiveView::firstVisibleLine() const
@@ -223,55 +150,19 @@ int ReceiveView::firstVisibleLine() const
   return verticalScrollBar()->value();
 }
 
-int ReceiveView::lineEnd(int line) const
-{
-  const auto next = static_cast<std::size_t>(line) + 1;
-  int end = next < m_lineStarts.size() ? m_lineStarts[next] : static_cast<int>(m_text.size());
-  while (end > m_lineStarts[static_cast<std::size_t>(line)] && (m_text[end - 1] == u'\n' || m_text[end - 1] == u'\r'))
-    --end;
-  return end;
-}
-
 QString ReceiveView::lineText(int line) const
 {
   if (line < 0 || line >= lineCount())
     return {};
-  const int start = m_lineStarts[static_cast<std::size_t>(line)];
-  return m_text.mid(start, lineEnd(line) - start);
-}
-
-int ReceiveView::lineOf(int position) const
-{
-  auto it = std::upper_bound(m_lineStarts.begin(), m_lineStarts.end(), position);
-  return static_cast<int>(it - m_lineStarts.begin()) - 1;
-}
-
-qreal ReceiveView::xOf(int line, int position)
-{
-  qreal x = 0;
-  for (int i = m_lineStarts[static_cast<std::size_t>(line)]; i < position;) {
-    const Unit u = unitAt(m_text, i);
-    x += advance(u.code);
-    i += u.length;
-  }
-  return x;
+  const int start = m_layout.lineStart(line);
+  return m_text.mid(start, m_layout.lineEnd(line) - start);
 }
 
 int ReceiveView::positionAt(const QPoint& p)
 {
-  const int line =
-      std::clamp(firstVisibleLine() + static_cast<int>((p.y() - kMargin) / m_lineHeight), 0, lineCount() - 1);
-  const int end = lineEnd(line);
-  qreal x = kMargin;
-  for (int i = m_lineStarts[static_cast<std::size_t>(line)]; i < end;) {
-    const Unit u = unitAt(m_text, i);
-    const qreal a = advance(u.code);
-    if (p.x() < x + a / 2)
-      return i;
-    x += a;
-    i += u.length;
-  }
-  return end;
+  const int row = static_cast<int>((p.y() - kMargin) / m_layout.lineHeight());
+  const int line = std::clamp(firstVisibleLine() + row, 0, lineCount() - 1);
+  return m_layout.positionAt(line, p.x() - kMargin);
 }
 
 void ReceiveView::paintEvent(QPaintEvent*)
@@ -285,19 +176,20 @@ void ReceiveView::paintEvent(QPaintEvent*)
   const int selFrom = std::min(m_anchor, m_caret);
   const int selTo = std::max(m_anchor, m_caret);
   const bool focused = hasFocus();
+  const qreal lineHeight = m_layout.lineHeight();
   for (int line = first; line <= last; ++line) {
-    const qreal top = kMargin + (line - first) * m_lineHeight;
-    const int start = m_lineStarts[static_cast<std::size_t>(line)];
-    const int end = lineEnd(line);
+    const qreal top = kMargin + (line - first) * lineHeight;
+    const int start = m_layout.lineStart(line);
+    const int end = m_layout.lineEnd(line);
     const int a = std::clamp(selFrom, start, end);
     const int b = std::clamp(selTo, start, end);
     painter.setPen(pal.color(QPalette::Text));
     painter.drawText(QPointF(kMargin, top + m_ascent), m_text.mid(start, end - start));
     if (a >= b)
       continue;
-    const qreal xa = kMargin + xOf(line, a);
-    const qreal xb = kMargin + xOf(line, b);
-    const QRectF band(xa, top, xb - xa, m_lineHeight);
+    const qreal xa = kMargin + m_layout.xOf(line, a);
+    const qreal xb = kMargin + m_layout.xOf(line, b);
+    const QRectF band(xa, top, xb - xa, lineHeight);
     painter.fillRect(band, pal.brush(focused ? QPalette::Active : QPalette::Inactive, QPalette::Highlight));
     painter.setPen(pal.color(QPalette::HighlightedText));
     painter.drawText(QPointF(xa, top + m_ascent), m_text.mid(a, b - a));
@@ -307,7 +199,7 @@ void ReceiveView::paintEvent(QPaintEvent*)
 void ReceiveView::resizeEvent(QResizeEvent* e)
 {
   QAbstractScrollArea::resizeEvent(e);
-  if (viewport()->width() - 2 * kMargin != m_wrapWidth)
+  if (std::max(1, wrapWidth()) != m_layout.width())
     relayout();
   else
     updateScrollBar();
@@ -428,30 +320,6 @@ void ReceiveView::copy() const
 {
   if (m_anchor != m_caret)
     QApplication::clipboard()->setText(selectedText());
-}
-
-LRESULT ReceiveView::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
-{
-  switch (message) {
-  case EM_GETLINECOUNT:
-    return lineCount();
-  case EM_LINESCROLL:
-    verticalScrollBar()->setValue(verticalScrollBar()->value() + static_cast<int>(lParam));
-    return TRUE;
-  case EM_SETSEL: {
-    const TextRange range = SelectionRange(wParam, lParam, static_cast<int>(m_text.size()));
-    setSelection(range.anchor, range.caret);
-    return 0;
-  }
-  case EM_SCROLLCARET:
-    scrollToPosition(m_caret);
-    return TRUE;
-  case WM_COPY:
-    copy();
-    return 0;
-  default:
-    return 0;
-  }
 }
 
 }  // namespace platform

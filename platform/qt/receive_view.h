@@ -2,14 +2,10 @@
 // millisecond and lays out only the lines in view. What text it shows is the program's business.
 #pragma once
 
-#include "platform/windef.h"
+#include "platform/line_layout.h"
 
 #include <QAbstractScrollArea>
-#include <QHash>
 #include <QString>
-
-#include <array>
-#include <vector>
 
 namespace platform {
 
@@ -19,9 +15,8 @@ public:
 
   void setText(const QString& text);
   const QString& text() const { return m_text; }
-  LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam);
 
-  int lineCount() const { return static_cast<int>(m_lineStarts.size()); }
+  int lineCount() const { return m_layout.lineCount(); }
   int firstVisibleLine() const;
   int visibleLineCount() const;
   QString lineText(int line) const;
@@ -36,6 +31,7 @@ public:
   QRect characterRect(int position);  // in the view's own coordinates
   int positionAtPoint(const QPoint& p) { return positionAt(viewport()->mapFrom(this, p)); }
   void scrollToPosition(int position);
+  void scrollByLines(int lines);
 
 protected:
   void paintEvent(QPaintEvent* e) override;
@@ -51,23 +47,15 @@ protected:
 
 private:
   void refreshMetrics();
-  qreal advance(char32_t c);
   void relayout();
+  int wrapWidth() const;
   void updateScrollBar();
-  int lineEnd(int line) const;  // end of the line's visible characters
-  int lineOf(int position) const;
   int positionAt(const QPoint& p);
-  qreal xOf(int line, int position);
   void selectionChanged();
 
   QString m_text;
-  std::vector<int> m_lineStarts{0};
-  int m_wrapWidth = -1;
-  qreal m_lineHeight = 1;
+  LineLayout m_layout;
   qreal m_ascent = 0;
-  std::array<qreal, 128> m_asciiAdvance{};  // control characters, CR among them, take no room
-  std::array<int, 128> m_asciiWidth64{};
-  QHash<char32_t, qreal> m_otherAdvance;
   int m_anchor = 0;
   int m_caret = 0;
 };

@@ -1,6 +1,7 @@
 #include "platform/startup.h"
 
 #include "platform/qt/qt_private.h"
+#include "platform/resources.h"
 
 #include <QFont>
 
@@ -13,7 +14,7 @@ void platform::InitializeGui()
   // The dialogs ask for SimSun (宋体). AR PL UMing CN is a Song face like it, with its metrics at
   // 9 points: 12 pixels high, ASCII fixed-pitch 6 pixels wide, so the templates come out at the
   // size they were laid out for; its Simplified Chinese glyphs are used whatever the locale.
-  QFont::insertSubstitution(QStringLiteral("宋体"), kSimSunStandIn);
+  QFont::insertSubstitution(platform::fromCodePage(kDialogFace), kSimSunStandIn);
   QFont::insertSubstitution(QStringLiteral("SimSun"), kSimSunStandIn);
   InstallKeyboardRouter();
   InstallAccessibility();

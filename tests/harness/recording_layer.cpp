@@ -66,6 +66,21 @@ int RecordingSocketLayer::closeSocket(ws::SOCKET s)
   return Fails("closesocket") ? ws::SOCKET_ERROR : m_real.closeSocket(s);
 }
 
+int RecordingSocketLayer::listenSocket(ws::SOCKET s, int backlog)
+{
+  return Fails("listen") ? ws::SOCKET_ERROR : m_real.listenSocket(s, backlog);
+}
+
+ws::SOCKET RecordingSocketLayer::acceptSocket(ws::SOCKET s, ws::sockaddr* a, int* l)
+{
+  return Fails("accept") ? ws::INVALID_SOCKET : m_real.acceptSocket(s, a, l);
+}
+
+int RecordingSocketLayer::socketName(ws::SOCKET s, ws::sockaddr* n, int* l)
+{
+  return Fails("getsockname") ? ws::SOCKET_ERROR : m_real.socketName(s, n, l);
+}
+
 int RecordingSocketLayer::asyncSelect(ws::SOCKET s, HWND w, UINT m, long e)
 {
   return Fails("WSAAsyncSelect") ? ws::SOCKET_ERROR : m_real.asyncSelect(s, w, m, e);

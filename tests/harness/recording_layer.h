@@ -28,6 +28,9 @@ public:
   int setOption(ws::SOCKET s, int level, int name, const char* v, int l) override;
   int shutdownSocket(ws::SOCKET s, int how) override;
   int closeSocket(ws::SOCKET s) override;
+  int listenSocket(ws::SOCKET s, int backlog) override;
+  ws::SOCKET acceptSocket(ws::SOCKET s, ws::sockaddr* a, int* l) override;
+  int socketName(ws::SOCKET s, ws::sockaddr* n, int* l) override;
   int asyncSelect(ws::SOCKET s, HWND w, UINT m, long e) override;
   int lastError() override;
   int sendData(ws::SOCKET s, const char* b, int l, int f) override;

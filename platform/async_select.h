@@ -1,0 +1,46 @@
+// WSAAsyncSelect's notification engine: watches registered sockets and posts Winsock's notifications
+// to their windows by Winsock's rules; the system calls stay with the socket layer, asked through
+// SocketProbe.
+#pragma once
+
+#include "platform/winsock.h"
+
+#include <memory>
+
+namespace platform {
+
+// What the engine must know of a descriptor, answered by the socket layer.
+class SocketProbe {
+public:
+  enum class Peek { Data, Nothing, Closed };
+  // For a connected stream: data waits, nothing yet, or the peer is gone (error 0 for a close).
+  virtual Peek peek(int fd, int& error) = 0;
+  virtual bool dataWaiting(int fd) = 0;
+
+protected:
+  ~SocketProbe() = default;
+};
+
+class AsyncSelect {
+public:
+  enum class Kind { Stream, Datagram, Listener };
+
+  explicit AsyncSelect(SocketProbe& probe);
+  ~AsyncSelect();
+
+  // The events of lEvent for socket s (descriptor fd), posted to hWnd as wMsg; replaces what s had.
+  void select(ws::SOCKET s, int fd, Kind kind, HWND hWnd, UINT wMsg, long lEvent);
+  void forget(ws::SOCKET s);
+  // A read on s returned; consumed: it took data (or an empty datagram).
+  void readDone(ws::SOCKET s, bool consumed);
+  // An accept on the listener s returned: the next pending connection may be announced.
+  void acceptDone(ws::SOCKET s);
+  // A send on s would have blocked: FD_WRITE follows once it can go on.
+  void sendBlocked(ws::SOCKET s);
+
+private:
+  struct Impl;
+  std::unique_ptr<Impl> d;
+};
+
+}  // namespace platform
