@@ -40,15 +40,6 @@ bool IsMulticastGroup(DWORD dwHostOrderIP)
   return (dwHostOrderIP >> 28) == 0xE;
 }
 
-sockaddr_in MakeAddress(DWORD dwHostOrderIP, int nPort)
-{
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_port = htons(static_cast<WORD>(nPort & 0xFFFF));
-  addr.sin_addr.s_addr = htonl(dwHostOrderIP);
-  return addr;
-}
-
 ip_mreq MakeGroupRequest(DWORD dwHostOrderIP)
 {
   ip_mreq req{};
@@ -57,6 +48,15 @@ ip_mreq MakeGroupRequest(DWORD dwHostOrderIP)
   return req;
 }
 }  // namespace
+
+sockaddr_in MakeAddress(DWORD dwHostOrderIP, int nPort)
+{
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_port = htons(static_cast<WORD>(nPort & 0xFFFF));
+  addr.sin_addr.s_addr = htonl(dwHostOrderIP);
+  return addr;
+}
 
 const char* GetSocketErrorName(int nCode)
 {
@@ -80,6 +80,7 @@ void CSocketTestDlg::ReportSocketError(const char* pszFormat)
 // peer-close notification between a failing step and its own release.
 void CSocketTestDlg::ReleaseSocket()
 {
+  CloseClients();
   if (m_socket == INVALID_SOCKET)
     return;
   closesocket(m_socket);
@@ -90,11 +91,36 @@ void CSocketTestDlg::ReleaseSocket()
 void CSocketTestDlg::RestoreSettingsControls()
 {
   GetDlgItem(IDC_DEST_IP)->EnableWindow(TRUE);
-  GetDlgItem(IDC_DEST_PORT)->EnableWindow(TRUE);
+  GetDlgItem(IDC_DEST_PORT)->EnableWindow(GetMode() != MODE_TCP_SERVER);
   EnableIfChecked(IDC_LOCAL_PORT, IDC_USE_LOCAL_PORT);
   GetDlgItem(IDC_USE_LOCAL_PORT)->EnableWindow(TRUE);
   GetDlgItem(IDC_MODE)->EnableWindow(TRUE);
   GetDlgItem(IDC_SEND)->EnableWindow(FALSE);
+}
+
+// The settings of a successful open are saved and its controls locked, whatever the mode.
+void CSocketTestDlg::EnterOpenState(int nMode)
+{
+  CWinApp* pApp = AfxGetApp();
+  pApp->WriteProfileInt(PROFILE_SECTION, PROFILE_DEST_PORT, m_nDestPort);
+  pApp->WriteProfileInt(PROFILE_SECTION, PROFILE_LOCAL_PORT, m_nLocalPort);
+  pApp->WriteProfileInt(PROFILE_SECTION, PROFILE_TYPE, nMode);
+  pApp->WriteProfileInt(PROFILE_SECTION, PROFILE_DEST_IP, static_cast<int>(m_dwDestIP));
+
+  for (int nID : {IDC_DEST_IP, IDC_DEST_PORT, IDC_LOCAL_PORT, IDC_USE_LOCAL_PORT, IDC_MODE})
+    GetDlgItem(nID)->EnableWindow(FALSE);
+  GetDlgItem(IDC_SEND)->EnableWindow(TRUE);
+  if (nMode != MODE_TCP_SERVER) {
+    GetDlgItem(IDC_CONNECT)->SetWindowText(nMode == MODE_TCP ? CAPTION_DISCONNECT : CAPTION_CLOSE);
+    return;
+  }
+  GetDlgItem(IDC_CONNECT)->SetWindowText(CAPTION_STOP_LISTENING);
+  if (!IsChecked(IDC_USE_LOCAL_PORT)) {
+    CString strPort;
+    strPort.Format("%u", ntohs(m_addrLocal.sin_port));
+    GetDlgItem(IDC_LOCAL_PORT)->SetWindowText(strPort);
+  }
+  ShowServerTitle();
 }
 
 void CSocketTestDlg::OnConnect()
@@ -104,7 +130,12 @@ void CSocketTestDlg::OnConnect()
   GetDlgItem(IDC_CONNECT)->GetWindowText(strCaption);
   m_ctlDestIP.SendMessage(IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&m_dwDestIP));
 
-  if (strCaption == CAPTION_CREATE || strCaption == CAPTION_CONNECT) {
+  if (strCaption == CAPTION_CREATE || strCaption == CAPTION_CONNECT || strCaption == CAPTION_LISTEN) {
+    if (nMode == MODE_TCP_SERVER) {
+      if (OpenServer())
+        EnterOpenState(nMode);
+      return;
+    }
     UpdateData(TRUE);
     if (m_ctlDestIP.SendMessage(IPM_ISBLANK) || m_dwDestIP == 0) {
       AfxMessageBox("请输入正确的目标地址.");
@@ -169,16 +200,14 @@ void CSocketTestDlg::OnConnect()
       ReleaseSocket();
       return;
     }
-    CWinApp* pApp = AfxGetApp();
-    pApp->WriteProfileInt(PROFILE_SECTION, PROFILE_DEST_PORT, m_nDestPort);
-    pApp->WriteProfileInt(PROFILE_SECTION, PROFILE_LOCAL_PORT, m_nLocalPort);
-    pApp->WriteProfileInt(PROFILE_SECTION, PROFILE_TYPE, nMode);
-    pApp->WriteProfileInt(PROFILE_SECTION, PROFILE_DEST_IP, static_cast<int>(m_dwDestIP));
+    EnterOpenState(nMode);
+    return;
+  }
 
-    for (int nID : {IDC_DEST_IP, IDC_DEST_PORT, IDC_LOCAL_PORT, IDC_USE_LOCAL_PORT, IDC_MODE})
-      GetDlgItem(nID)->EnableWindow(FALSE);
-    GetDlgItem(IDC_SEND)->EnableWindow(TRUE);
-    GetDlgItem(IDC_CONNECT)->SetWindowText(nMode == MODE_TCP ? CAPTION_DISCONNECT : CAPTION_CLOSE);
+  if (nMode == MODE_TCP_SERVER) {
+    CloseServer();
+    SetClosedCaption(nMode);
+    RestoreSettingsControls();
     return;
   }
 

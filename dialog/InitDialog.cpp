@@ -35,8 +35,10 @@ BOOL CSocketTestDlg::OnInitDialog()
 
   m_ctlDestIP.SendMessage(IPM_SETADDRESS, 0, static_cast<LPARAM>(m_dwDestIP));
   EnableIfChecked(IDC_LOCAL_PORT, IDC_USE_LOCAL_PORT);
+  GetDlgItem(IDC_MODE)->SendMessage(CB_INSERTSTRING, MODE_TCP_SERVER, reinterpret_cast<LPARAM>(MODE_TCP_SERVER_ITEM));
   GetDlgItem(IDC_MODE)->SendMessage(CB_SETCURSEL, m_byLastType);
   SetClosedCaption(GetMode());
+  ShowModeFields(GetMode());
   UpdateData(FALSE);
 
   LoadVersionTitle();

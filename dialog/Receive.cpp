@@ -11,15 +11,22 @@ using namespace ws;
 
 LRESULT CSocketTestDlg::OnSocketNotify(WPARAM wParam, LPARAM lParam)
 {
-  // Notifications posted for a channel that has since closed are stale.
-  if (m_socket == INVALID_SOCKET || wParam != m_socket)
+  // Notifications posted for a channel or a client that has since closed are stale.
+  if (m_socket == INVALID_SOCKET)
     return 0;
+  if (wParam != m_socket) {
+    OnClientNotify(static_cast<SOCKET>(wParam), WSAGETSELECTEVENT(lParam));
+    return 0;
+  }
   switch (WSAGETSELECTEVENT(lParam)) {
   case FD_READ:
     OnSocketReceive(wParam, lParam);
     break;
   case FD_CLOSE:
     OnSocketClosed(wParam, lParam);
+    break;
+  case FD_ACCEPT:
+    OnSocketAccept();
     break;
   default:
     break;
@@ -62,18 +69,40 @@ void CSocketTestDlg::RedrawReceiveDisplay()
   pDisplay->SendMessage(EM_LINESCROLL, 0, nLines);
 }
 
+// A client's bytes join the buffer as a TCP channel's do; a client that goes is forgotten, and
+// listening goes on without a word.
+void CSocketTestDlg::OnClientNotify(SOCKET s, WORD wEvent)
+{
+  const int nIndex = FindClient(s);
+  if (nIndex < 0)
+    return;
+  if (wEvent == FD_READ) {
+    ReceiveChunk(s, TRUE);
+    return;
+  }
+  if (wEvent != FD_CLOSE)
+    return;
+  CloseClient(nIndex);
+  ShowServerTitle();
+}
+
 LRESULT CSocketTestDlg::OnSocketReceive(WPARAM, LPARAM)
+{
+  ReceiveChunk(m_socket, GetMode() == MODE_TCP);
+  return 0;
+}
+
+void CSocketTestDlg::ReceiveChunk(SOCKET s, BOOL bStream)
 {
   sockaddr_in addrFrom{};
   int nFromLen = sizeof addrFrom;
-  const int nMode = GetMode();
   // Nothing past what a read returns is ever looked at, so the read space is not cleared first.
   char* pRead = reinterpret_cast<char*>(StagingSpace());
-  const int nRead = nMode == MODE_TCP ? recv(m_socket, pRead, READ_BUFFER_SIZE, 0)
-                                      : recvfrom(m_socket, pRead, READ_BUFFER_SIZE, 0,
-                                                 reinterpret_cast<sockaddr*>(&addrFrom), &nFromLen);
+  const int nRead = bStream
+                        ? recv(s, pRead, READ_BUFFER_SIZE, 0)
+                        : recvfrom(s, pRead, READ_BUFFER_SIZE, 0, reinterpret_cast<sockaddr*>(&addrFrom), &nFromLen);
   if (nRead <= 0)
-    return 0;
+    return;
   m_nStagedLen += nRead;
   m_nRecvBytes = WrappingAdd(m_nRecvBytes, nRead);
   // Redrawing per chunk would hold a flood to a few chunks a second: the display, the counter's
@@ -85,7 +114,6 @@ LRESULT CSocketTestDlg::OnSocketReceive(WPARAM, LPARAM)
     m_bRedrawPending = TRUE;
     SetTimer(ID_TIMER_RECV_REDRAW, static_cast<UINT>(RECV_REDRAW_INTERVAL_MS - nSinceRedraw), nullptr);
   }
-  return 0;
 }
 
 void CSocketTestDlg::ShowReceived()

@@ -12,6 +12,7 @@ using namespace ws;
 namespace {
 constexpr const char* kEnterData = "请输入数据!";
 constexpr const char* kTooLong = "发送数据不能超过32768字节!";
+constexpr const char* kNoClients = "没有已连接的客户端!";
 
 // Hex text never parses to more bytes than half its length, rounded up.
 bool HexFitsSendBuffer(const CString& strText)
@@ -23,6 +24,10 @@ bool HexFitsSendBuffer(const CString& strText)
 void CSocketTestDlg::OnSend()
 {
   const int nMode = GetMode();
+  if (nMode == MODE_TCP_SERVER && m_nClients == 0) {
+    AfxMessageBox(kNoClients);
+    return;
+  }
   GetDlgItem(IDC_SEND_TEXT)->GetWindowText(m_strSend);
   BYTE sendBuf[SEND_BUFFER_SIZE];
   std::memset(sendBuf, 0, sizeof sendBuf);
@@ -62,6 +67,10 @@ void CSocketTestDlg::OnSend()
   }
 
   const char* pData = reinterpret_cast<const char*>(sendBuf);
+  if (nMode == MODE_TCP_SERVER) {
+    SendToClients(pData, nLength);
+    return;
+  }
   const int nSent = nMode == MODE_TCP ? send(m_socket, pData, nLength, 0)
                                       : sendto(m_socket, pData, nLength, 0,
                                                reinterpret_cast<const sockaddr*>(&m_addrDest), sizeof m_addrDest);

@@ -22,11 +22,7 @@ CSocketTestDlg::CSocketTestDlg(CWnd* pParent)
 
 CSocketTestDlg::~CSocketTestDlg()
 {
-  if (m_socket == INVALID_SOCKET)
-    return;
-  closesocket(m_socket);
-  m_socket = INVALID_SOCKET;
-  WSACleanup();
+  ReleaseSocket();
 }
 
 void CSocketTestDlg::DoDataExchange(CDataExchange* pDX)
@@ -79,12 +75,17 @@ void CSocketTestDlg::EnableIfChecked(int nIDCtrl, int nIDCheck)
 
 void CSocketTestDlg::SetClosedCaption(int nMode)
 {
+  if (nMode == MODE_TCP_SERVER) {
+    GetDlgItem(IDC_CONNECT)->SetWindowText(CAPTION_LISTEN);
+    return;
+  }
   GetDlgItem(IDC_CONNECT)->SetWindowText(nMode == MODE_TCP ? CAPTION_CONNECT : CAPTION_CREATE);
 }
 
 void CSocketTestDlg::OnSelchangeMode()
 {
   SetClosedCaption(GetMode());
+  ShowModeFields(GetMode());
 }
 
 void CSocketTestDlg::OnUseLocalPort()

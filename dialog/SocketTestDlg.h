@@ -10,13 +10,17 @@
 #define WM_SOCKET_RECEIVE (WM_USER + 103)
 #define WM_SOCKET_NOTIFY (WM_USER + 105)
 
-enum { MODE_TCP = 0, MODE_UDP = 1, MODE_MULTICAST = 2 };
+enum { MODE_TCP = 0, MODE_UDP = 1, MODE_MULTICAST = 2, MODE_TCP_SERVER = 3 };
+// The server mode's item, after the template's three so that a stored mode keeps its meaning.
+inline constexpr const char* MODE_TCP_SERVER_ITEM = "TCP服务器";
 
 // The toggle's captions carry the channel's state: closed, then open, for TCP and the datagram modes.
 inline constexpr const char* CAPTION_CONNECT = "连 接";
 inline constexpr const char* CAPTION_CREATE = "创 建";
 inline constexpr const char* CAPTION_DISCONNECT = "断开连接";
 inline constexpr const char* CAPTION_CLOSE = "关 闭";
+inline constexpr const char* CAPTION_LISTEN = "监 听";
+inline constexpr const char* CAPTION_STOP_LISTENING = "停止监听";
 
 // The profile section and entries that a successful open writes and start-up reads back.
 inline constexpr const char* PROFILE_SECTION = "ClientParams";
@@ -34,12 +38,17 @@ inline constexpr int RECV_STAGING_SIZE = 8 * READ_BUFFER_SIZE;
 // About one display frame.
 inline constexpr unsigned RECV_REDRAW_INTERVAL_MS = 16;
 inline constexpr UINT_PTR ID_TIMER_RECV_REDRAW = 1;
+// Clients a listening dialog holds at once; one more is accepted and closed at once.
+inline constexpr int MAX_CLIENTS = 64;
 
 // Counters wrap past 2^31 - 1 as 32-bit integers do, without undefined behaviour.
 inline int WrappingAdd(int a, int b)
 {
   return static_cast<int>(static_cast<unsigned>(a) + static_cast<unsigned>(b));
 }
+
+// An IPv4 socket address from a host-order address and the low 16 bits of a port.
+ws::sockaddr_in MakeAddress(DWORD dwHostOrderIP, int nPort);
 
 struct SocketErrorName {
   int nCode;
@@ -87,6 +96,9 @@ protected:
   // flood the buffer is full, and shifting all of it for every chunk would cost more than the read.
   BYTE m_recvStaging[RECV_STAGING_SIZE] = {};
   int m_nStagedLen = 0;
+  // In the server mode m_socket listens and these are the connected clients, m_nClients of them.
+  ws::SOCKET m_clients[MAX_CLIENTS] = {};
+  int m_nClients = 0;
 
   void OnSysCommand(UINT nID, LPARAM lParam);
   void OnPaint();
@@ -102,6 +114,8 @@ protected:
   LRESULT OnSocketReceive(WPARAM wParam, LPARAM lParam);
   LRESULT OnSocketClosed(WPARAM wParam, LPARAM lParam);
   LRESULT OnSocketNotify(WPARAM wParam, LPARAM lParam);
+  void OnSocketAccept();
+  void OnClientNotify(ws::SOCKET s, WORD wEvent);
   void OnTimer(UINT_PTR nIDEvent);
   DECLARE_MESSAGE_MAP()
 
@@ -115,6 +129,16 @@ private:
   void RestoreSettingsControls();
   void ReportSocketError(const char* pszFormat);
   void ReleaseSocket();
+  void EnterOpenState(int nMode);
+  void ShowModeFields(int nMode);
+  BOOL OpenServer();
+  void CloseServer();
+  int FindClient(ws::SOCKET s) const;
+  void CloseClient(int nIndex);
+  void CloseClients();
+  void ShowServerTitle();
+  void SendToClients(const char* pData, int nLength);
+  void ReceiveChunk(ws::SOCKET s, BOOL bStream);
   BYTE* StagingSpace();
   void MergeStaged();
   void RedrawReceiveDisplay();

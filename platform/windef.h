@@ -95,6 +95,7 @@ inline constexpr UINT EM_UNDO = 0x00C7;
 inline constexpr UINT BM_GETCHECK = 0x00F0;
 inline constexpr UINT BM_SETCHECK = 0x00F1;
 inline constexpr UINT CB_ADDSTRING = 0x0143;
+inline constexpr UINT CB_INSERTSTRING = 0x014A;
 inline constexpr UINT CB_GETCOUNT = 0x0146;
 inline constexpr UINT CB_GETCURSEL = 0x0147;
 inline constexpr UINT CB_SETCURSEL = 0x014E;

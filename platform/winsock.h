@@ -125,6 +125,8 @@ constexpr std::uint32_t htonl(std::uint32_t v)
 {
   return ((v & 0xFF) << 24) | ((v & 0xFF00) << 8) | ((v >> 8) & 0xFF00) | (v >> 24);
 }
+constexpr std::uint16_t ntohs(std::uint16_t v) { return htons(v); }
+constexpr std::uint32_t ntohl(std::uint32_t v) { return htonl(v); }
 constexpr WORD WSAGETSELECTEVENT(LPARAM lParam) { return LOWORD(static_cast<std::uintptr_t>(lParam)); }
 constexpr WORD WSAGETSELECTERROR(LPARAM lParam) { return HIWORD(static_cast<std::uintptr_t>(lParam)); }
 constexpr LPARAM WSAMAKESELECTREPLY(unsigned event, unsigned error) { return MAKELPARAM(event, error); }

@@ -46,10 +46,11 @@ TEST_F(MainDialog, StartsClosedWithTheTemplateControls)
   EXPECT_EQ(dlg->Text(IDC_CLEAR_COUNTS), "清空计数");
   EXPECT_EQ(dlg->Text(IDC_SENT_COUNT), "0");
   auto* combo = qobject_cast<QComboBox*>(dlg->W(IDC_MODE));
-  ASSERT_EQ(combo->count(), 3);
+  ASSERT_EQ(combo->count(), 4);
   EXPECT_EQ(combo->itemText(0), QStringLiteral("TCP"));
   EXPECT_EQ(combo->itemText(1), QStringLiteral("UDP"));
   EXPECT_EQ(combo->itemText(2), QStringLiteral("UDP(组播模式)"));
+  EXPECT_EQ(combo->itemText(3), QStringLiteral("TCP服务器"));
   EXPECT_EQ(dlg->widget()->palette().color(QPalette::Window), QColor(221, 233, 255));
   // Labels and group boxes carry their texts, and the group boxes sit under the controls.
   QStringList groups;

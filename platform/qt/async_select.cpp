@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QSocketNotifier>
 
+#include <algorithm>
 #include <chrono>
 #include <unordered_map>
 #include <utility>
@@ -12,8 +13,9 @@
 namespace platform {
 namespace {
 
-// How long read notifications may follow one another before the event loop does its other work.
-constexpr auto kReadBurst = std::chrono::milliseconds(1);
+// How long read notifications may follow one another before the event loop does its other work;
+// sockets with reads waiting share it.
+constexpr auto kReadBurst = std::chrono::microseconds(1000);
 
 struct Watch {
   int fd = -1;
@@ -35,6 +37,7 @@ struct AsyncSelect::Impl {
   SocketProbe& probe;
   QObject context;  // where queued read notifications are delivered from
   ws::SOCKET delivering = ws::INVALID_SOCKET;
+  int readsQueued = 0;  // watches whose FD_READ waits in the event loop
   std::unordered_map<ws::SOCKET, Watch> watches;
 
   Watch* find(ws::SOCKET s)
@@ -49,26 +52,36 @@ struct AsyncSelect::Impl {
                         ws::WSAMAKESELECTREPLY(static_cast<unsigned>(event), static_cast<unsigned>(error)));
   }
 
+  void unqueue(Watch& w)
+  {
+    if (!w.readQueued)
+      return;
+    w.readQueued = false;
+    --readsQueued;
+  }
+
   void queueRead(ws::SOCKET s, Watch& w)
   {
     if (w.readQueued || !(w.events & ws::FD_READ))
       return;
     w.readQueued = true;
+    ++readsQueued;
     QMetaObject::invokeMethod(
         &context, [this, s] { deliverReads(s); }, Qt::QueuedConnection);
   }
 
-  // Sends FD_READ from the event loop, again after every read that leaves data, for up to a
-  // millisecond before the loop's other work gets its turn. Nothing reaches a closed handle.
+  // Sends FD_READ from the event loop, again after every read that leaves data, for this socket's
+  // share of a millisecond before the loop's other work gets its turn. Nothing reaches a closed
+  // handle.
   void deliverReads(ws::SOCKET s)
   {
     using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + kReadBurst;
+    const auto deadline = Clock::now() + kReadBurst / std::max(1, readsQueued);
     for (;;) {
       Watch* w = find(s);
       if (!w)
         return;
-      w->readQueued = false;
+      unqueue(*w);
       w->readAgain = false;
       if (!w->hwnd->GetSafeHwnd())
         return;
@@ -151,6 +164,8 @@ void AsyncSelect::select(ws::SOCKET s, int fd, Kind kind, HWND hWnd, UINT wMsg, 
 
 void AsyncSelect::forget(ws::SOCKET s)
 {
+  if (Watch* w = d->find(s))
+    d->unqueue(*w);
   d->watches.erase(s);
 }
 

@@ -99,6 +99,17 @@ LRESULT comboProc(QComboBox* c, UINT message, WPARAM wParam, LPARAM lParam)
       c->setCurrentIndex(-1);  // adding items selects nothing
     return at;
   }
+  // At the index asked for, sorted list or not; -1 appends.
+  case CB_INSERTSTRING: {
+    const auto index = static_cast<int>(static_cast<std::intptr_t>(wParam));
+    if (index > c->count())
+      return CB_ERR;
+    const int at = index < 0 ? c->count() : index;
+    const int selected = c->currentIndex();
+    c->insertItem(at, fromCodePage(reinterpret_cast<const char*>(lParam)));
+    c->setCurrentIndex(selected >= at ? selected + 1 : selected);
+    return at;
+  }
   case CB_GETCOUNT:
     return c->count();
   case CB_GETCURSEL:

@@ -9,7 +9,7 @@ ROLE_CHECK = pyatspi.ROLE_CHECK_BOX
 ROLE_TEXT = pyatspi.ROLE_TEXT
 ROLE_COMBO = pyatspi.ROLE_COMBO_BOX
 ROLE_LABEL = pyatspi.ROLE_LABEL
-MODES = ["TCP", "UDP", "UDP(组播模式)"]
+MODES = ["TCP", "UDP", "UDP(组播模式)", "TCP服务器"]
 
 
 def fresh(obj):
@@ -108,7 +108,7 @@ class Dialog:
 
     def caption(self):
         """The toggle's caption, whichever it is now."""
-        for caption in ("连 接", "创 建", "断开连接", "关 闭"):
+        for caption in ("连 接", "创 建", "断开连接", "关 闭", "监 听", "停止监听"):
             found = pyatspi.findDescendant(fresh(self.main),
                                            lambda o: o.getRole() == ROLE_BUTTON and fresh(o).name == caption)
             if found:
@@ -165,6 +165,9 @@ class Dialog:
         self.focus(combo)
         self.keys("Home", *(["Down"] * index))
         wait_until(lambda: text_of(combo) == MODES[index], 5, what=f"the mode {MODES[index]}")
+
+    def title(self):
+        return fresh(self.main).name
 
     def mode(self):
         return text_of(self.control(ROLE_COMBO, "类型:"))

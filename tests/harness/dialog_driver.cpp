@@ -79,6 +79,23 @@ void TestDlg::SetDest(DWORD dwIP, int nPort)
   SetText(IDC_DEST_PORT, port);
 }
 
+void TestDlg::Listen(DWORD dwIP, int nPort)
+{
+  SelectMode(MODE_TCP_SERVER);
+  GetDlgItem(IDC_DEST_IP)->SendMessage(IPM_SETADDRESS, 0, static_cast<LPARAM>(dwIP));
+  CString port;
+  port.Format("%d", nPort);
+  SetText(IDC_LOCAL_PORT, port);
+  Click(IDC_CONNECT);
+}
+
+std::string TestDlg::Title() const
+{
+  CString s;
+  GetWindowText(s);
+  return s.str();
+}
+
 void TestDlg::OpenChannel(int nMode, DWORD dwIP, int nPort)
 {
   SelectMode(nMode);

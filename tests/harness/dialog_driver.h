@@ -22,7 +22,9 @@ bool WaitFor(const std::function<bool()>& predicate, int timeoutMs = 5000);
 class TestDlg : public CSocketTestDlg {
 public:
   using CSocketTestDlg::m_byLastType;
+  using CSocketTestDlg::m_clients;
   using CSocketTestDlg::m_dwDestIP;
+  using CSocketTestDlg::m_nClients;
   using CSocketTestDlg::m_nRecvLen;
   using CSocketTestDlg::m_recvBuf;
   using CSocketTestDlg::m_socket;
@@ -40,6 +42,9 @@ public:
   void SetDest(DWORD dwIP, int nPort);
   // Selects the mode, enters the destination and presses the toggle.
   void OpenChannel(int nMode, DWORD dwIP, int nPort);
+  // Selects the server mode, enters the listen address and port and presses 监 听.
+  void Listen(DWORD dwIP, int nPort);
+  std::string Title() const;
   bool Enabled(int nID) const;
   int Mode() { return static_cast<int>(GetDlgItem(IDC_MODE)->SendMessage(CB_GETCURSEL)); }
   bool IsOpen() { return m_socket != ws::INVALID_SOCKET; }

@@ -1,0 +1,143 @@
+// The TCP server mode: listening, the connected clients, and sending to all of them.
+#include "dialog/SocketTestDlg.h"
+
+#include "platform/cwinapp.h"
+
+using namespace ws;
+
+namespace {
+CString DottedAddress(const sockaddr_in& addr)
+{
+  const DWORD dw = ntohl(addr.sin_addr.s_addr);
+  CString str;
+  str.Format("%u.%u.%u.%u", (dw >> 24) & 0xFF, (dw >> 16) & 0xFF, (dw >> 8) & 0xFF, dw & 0xFF);
+  return str;
+}
+}  // namespace
+
+// The listen address is the address control's (blank or 0.0.0.0: every interface), the listen port
+// the local port edit's.
+BOOL CSocketTestDlg::OpenServer()
+{
+  UpdateData(TRUE);
+  if (m_ctlDestIP.SendMessage(IPM_ISBLANK))
+    m_dwDestIP = 0;
+  WSADATA wsaData{};
+  if (WSAStartup(0x0202, &wsaData) != 0) {
+    AfxMessageBox("Windows Sockets 库初始化失败.\n");
+    return FALSE;
+  }
+  if (LOBYTE(wsaData.wVersion) != 2 || HIBYTE(wsaData.wVersion) != LOBYTE(wsaData.wVersion)) {
+    WSACleanup();
+    return FALSE;
+  }
+  m_socket = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  if (m_socket == INVALID_SOCKET) {
+    AfxMessageBox("创建socket失败.\n");
+    WSACleanup();
+    return FALSE;
+  }
+  // Refuses a port another program listens on, but not one that only the last run's closed
+  // connections still hold, so a restart binds at once.
+  const int nExclusive = 1;
+  setsockopt(m_socket, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&nExclusive), 4);
+  m_addrLocal = MakeAddress(m_dwDestIP, IsChecked(IDC_USE_LOCAL_PORT) ? m_nLocalPort : 0);
+  if (bind(m_socket, reinterpret_cast<const sockaddr*>(&m_addrLocal), sizeof m_addrLocal) == SOCKET_ERROR) {
+    ReportSocketError("绑定本地端口失败[%d]:%s.\n");
+    ReleaseSocket();
+    return FALSE;
+  }
+  if (listen(m_socket, SOMAXCONN) == SOCKET_ERROR) {
+    ReportSocketError("监听失败[%d]:%s.\n");
+    ReleaseSocket();
+    return FALSE;
+  }
+  if (WSAAsyncSelect(m_socket, GetSafeHwnd(), WM_SOCKET_NOTIFY, FD_ACCEPT | FD_READ | FD_CLOSE) == SOCKET_ERROR) {
+    ReportSocketError("WSAAsyncSelect出错[%d]:%s.\n");
+    ReleaseSocket();
+    return FALSE;
+  }
+  int nNameLen = sizeof m_addrLocal;
+  getsockname(m_socket, reinterpret_cast<sockaddr*>(&m_addrLocal), &nNameLen);
+  return TRUE;
+}
+
+void CSocketTestDlg::ShowServerTitle()
+{
+  CString strTitle;
+  strTitle.Format("%s - 监听 %s:%u, %d 个客户端", static_cast<LPCTSTR>(m_strTitle),
+                  static_cast<LPCTSTR>(DottedAddress(m_addrLocal)), ntohs(m_addrLocal.sin_port), m_nClients);
+  SetWindowText(strTitle);
+}
+
+void CSocketTestDlg::CloseServer()
+{
+  ReleaseSocket();
+  SetWindowText(m_strTitle);
+}
+
+// Choosing the server mode asks for the listen port; the destination port has no use in it.
+void CSocketTestDlg::ShowModeFields(int nMode)
+{
+  const BOOL bServer = nMode == MODE_TCP_SERVER;
+  if (bServer)
+    GetDlgItem(IDC_USE_LOCAL_PORT)->SendMessage(BM_SETCHECK, BST_CHECKED);
+  EnableIfChecked(IDC_LOCAL_PORT, IDC_USE_LOCAL_PORT);
+  GetDlgItem(IDC_DEST_PORT)->EnableWindow(!bServer);
+}
+
+int CSocketTestDlg::FindClient(SOCKET s) const
+{
+  for (int i = 0; i < m_nClients; ++i) {
+    if (m_clients[i] == s)
+      return i;
+  }
+  return -1;
+}
+
+void CSocketTestDlg::CloseClient(int nIndex)
+{
+  closesocket(m_clients[nIndex]);
+  m_clients[nIndex] = m_clients[--m_nClients];
+  m_clients[m_nClients] = INVALID_SOCKET;
+}
+
+void CSocketTestDlg::CloseClients()
+{
+  while (m_nClients > 0)
+    CloseClient(m_nClients - 1);
+}
+
+// One connection per notification; past the limit it is closed at once, so it does not wait in
+// the backlog for a place that may never come.
+void CSocketTestDlg::OnSocketAccept()
+{
+  sockaddr_in addrPeer{};
+  int nPeerLen = sizeof addrPeer;
+  const SOCKET client = accept(m_socket, reinterpret_cast<sockaddr*>(&addrPeer), &nPeerLen);
+  if (client == INVALID_SOCKET)
+    return;
+  if (m_nClients == MAX_CLIENTS) {
+    closesocket(client);
+    return;
+  }
+  m_clients[m_nClients++] = client;
+  ShowServerTitle();
+}
+
+// Every client gets the payload; the counter adds what each send accepted.
+void CSocketTestDlg::SendToClients(const char* pData, int nLength)
+{
+  int nAccepted = 0;
+  for (int i = 0; i < m_nClients; ++i) {
+    const int nSent = send(m_clients[i], pData, nLength, 0);
+    if (nSent > 0)
+      nAccepted = WrappingAdd(nAccepted, nSent);
+  }
+  if (nAccepted < 1)
+    return;
+  m_nSentBytes = WrappingAdd(m_nSentBytes, nAccepted);
+  CString strCount;
+  strCount.Format("%d", m_nSentBytes);
+  GetDlgItem(IDC_SENT_COUNT)->SetWindowText(strCount);
+}
