@@ -237,13 +237,18 @@ TEST_F(Server, ClientsComingAndGoingLeaveNothingBehind)
 {
   int port = 0;
   auto dlg = Listening(&port);
+  const auto comeAndGo = [&](int times) {
+    for (int i = 0; i < times; ++i) {
+      test::Fd client = test::TcpConnect(port);
+      ASSERT_TRUE(Clients(*dlg, 1)) << i;
+      client = test::Fd();
+      ASSERT_TRUE(Clients(*dlg, 0)) << i;
+    }
+  };
+  // The first rounds may open what the event loop keeps for good; count from after them.
+  comeAndGo(10);
   const int before = OpenDescriptors();
-  for (int i = 0; i < 1000; ++i) {
-    test::Fd client = test::TcpConnect(port);
-    ASSERT_TRUE(Clients(*dlg, 1)) << i;
-    client = test::Fd();
-    ASSERT_TRUE(Clients(*dlg, 0)) << i;
-  }
+  comeAndGo(1000);
   EXPECT_EQ(OpenDescriptors(), before);
   EXPECT_TRUE(m_boxes.empty());
 }
