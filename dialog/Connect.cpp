@@ -102,6 +102,8 @@ void CSocketTestDlg::RestoreSettingsControls()
 void CSocketTestDlg::EnterOpenState(int nMode)
 {
   CWinApp* pApp = AfxGetApp();
+  // Another program holding the settings file's lock stalls the open once, not once a key.
+  const CProfileBatch batch;
   pApp->WriteProfileInt(PROFILE_SECTION, PROFILE_DEST_PORT, m_nDestPort);
   pApp->WriteProfileInt(PROFILE_SECTION, PROFILE_LOCAL_PORT, m_nLocalPort);
   pApp->WriteProfileInt(PROFILE_SECTION, PROFILE_TYPE, nMode);

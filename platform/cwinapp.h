@@ -32,6 +32,16 @@ public:
   std::string m_strProfileName;
 };
 
+// Holds the settings file's lock across the writes made while it lives, so that they land together
+// or not at all and wait for the lock once: when that wait fails, the writes after it fail at once.
+class CProfileBatch {
+public:
+  CProfileBatch();
+  ~CProfileBatch();
+  CProfileBatch(const CProfileBatch&) = delete;
+  CProfileBatch& operator=(const CProfileBatch&) = delete;
+};
+
 CWinApp* AfxGetApp();
 CWnd* AfxGetMainWnd();
 void AfxEnableControlContainer();

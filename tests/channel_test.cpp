@@ -8,6 +8,11 @@
 #include <QSettings>
 
 #include <algorithm>
+#include <chrono>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace {
 
@@ -372,6 +377,25 @@ TEST(SocketErrorNames, EveryCodeTheLayerGivesHasAName)
   // One row per code, in ascending order, so the first match is the only one.
   for (std::size_t i = 1; i < std::size(g_socketErrorNames); ++i)
     EXPECT_LT(g_socketErrorNames[i - 1].nCode, g_socketErrorNames[i].nCode);
+}
+
+// Another program holding the settings lock stalls an open by one wait at most, and the open
+// writes all of its settings or none.
+TEST_F(Channel, AHeldSettingsLockStallsAnOpenOnce)
+{
+  int port = 0;
+  test::Fd peer = test::UdpSocket(&port);
+  auto dlg = NewDialog();
+  const std::string lockPath = ProfilePath() + ".lock";
+  const int held = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+  const auto start = std::chrono::steady_clock::now();
+  dlg->OpenChannel(MODE_UDP, Ip(127, 0, 0, 1), port);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(900));
+  ::close(held);
+  EXPECT_TRUE(dlg->IsOpen());
+  EXPECT_TRUE(m_boxes.empty());
+  EXPECT_TRUE(Saved().empty());
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <chrono>
 #include <csignal>
 
 namespace {
@@ -183,6 +184,41 @@ TEST_F(ProfileStore, TwoProgramsWritingAtOnceLoseNothing)
           << prefix << i;
   }
   EXPECT_EQ(static_cast<int>(app.GetProfileInt("Other", "Keep", 0)), 1);
+}
+
+// Several writes in a batch wait for a held lock once, then give up together; with the lock free
+// they hold it from the first write to the last, so no other program comes between them.
+TEST_F(ProfileStore, ABatchWaitsOnceAndLandsWhole)
+{
+  CWinApp& app = test::App();
+  WriteBytes(ProfilePath(), "[ClientParams]\nLastType=0\n");
+  const std::string lockPath = ProfilePath() + ".lock";
+  const int held = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  ASSERT_GE(held, 0);
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+  const auto start = std::chrono::steady_clock::now();
+  {
+    const CProfileBatch batch;
+    for (const char* key : {"LastDestPort", "LastLocalPort", "LastType", "LastdwIPADDRESS"})
+      EXPECT_FALSE(app.WriteProfileInt("ClientParams", key, 9)) << key;
+  }
+  const auto waited = std::chrono::steady_clock::now() - start;
+  EXPECT_LT(waited, std::chrono::milliseconds(900));  // one wait of 300 ms, not four
+  EXPECT_EQ(ReadBytes(ProfilePath()), "[ClientParams]\nLastType=0\n");
+  ::close(held);
+
+  {
+    const CProfileBatch batch;
+    EXPECT_TRUE(app.WriteProfileInt("ClientParams", "LastDestPort", 7001));
+    const int other = ::open(lockPath.c_str(), O_RDWR | O_CLOEXEC);
+    EXPECT_NE(::flock(other, LOCK_EX | LOCK_NB), 0) << "the batch holds the lock between its writes";
+    ::close(other);
+    EXPECT_TRUE(app.WriteProfileInt("ClientParams", "LastType", 1));
+  }
+  EXPECT_EQ(ReadBytes(ProfilePath()), "[ClientParams]\nLastType=1\nLastDestPort=7001\n");
+  const int after = ::open(lockPath.c_str(), O_RDWR | O_CLOEXEC);
+  EXPECT_EQ(::flock(after, LOCK_EX | LOCK_NB), 0) << "the lock goes with the batch";
+  ::close(after);
 }
 
 }  // namespace

@@ -114,12 +114,34 @@ std::optional<std::string> ReadWholeFile(const std::string& path)
   return bytes;
 }
 
-bool RewriteFile(const std::string& requestedPath, const std::function<std::string(const std::string&)>& edit)
+std::unique_ptr<ProfileLock> ProfileLock::Acquire(const std::string& requestedPath)
+{
+  std::string path = resolved(requestedPath);
+  const int fd = ::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0)
+    return nullptr;
+  if (!lockWithin(fd)) {
+    ::close(fd);
+    return nullptr;
+  }
+  return std::unique_ptr<ProfileLock>(new ProfileLock(std::move(path), fd));
+}
+
+ProfileLock::~ProfileLock()
+{
+  ::close(m_fd);
+}
+
+bool RewriteFile(const std::string& requestedPath, const std::function<std::string(const std::string&)>& edit,
+                 const ProfileLock* pHeld)
 {
   const std::string path = resolved(requestedPath);
-  Fd lock(::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
-  if (!lock || !lockWithin(lock.get()))
-    return false;
+  std::unique_ptr<ProfileLock> own;
+  if (!pHeld || pHeld->path() != path) {
+    own = ProfileLock::Acquire(path);
+    if (!own)
+      return false;
+  }
   const std::optional<std::string> current = ReadWholeFile(path);
   struct stat st {};
   if (!current && ::stat(path.c_str(), &st) == 0)

@@ -4,16 +4,36 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace platform {
 
 // The file's bytes, or nullopt when it is missing or cannot be read.
 std::optional<std::string> ReadWholeFile(const std::string& path);
 
+// The settings file's lock, held for several rewrites in a row.
+class ProfileLock {
+public:
+  // Waits a few hundred milliseconds at most; nullptr when the lock cannot be had.
+  static std::unique_ptr<ProfileLock> Acquire(const std::string& path);
+  ~ProfileLock();
+  ProfileLock(const ProfileLock&) = delete;
+  ProfileLock& operator=(const ProfileLock&) = delete;
+  const std::string& path() const { return m_path; }
+
+private:
+  ProfileLock(std::string path, int fd) : m_path(std::move(path)), m_fd(fd) {}
+  std::string m_path;  // of the settings file, links resolved
+  int m_fd;
+};
+
 // Replaces the file's bytes with edit(current bytes). False when the lock cannot be had within a
-// few hundred milliseconds or the new file cannot be written; the old file then stays whole.
-bool RewriteFile(const std::string& path, const std::function<std::string(const std::string&)>& edit);
+// few hundred milliseconds or the new file cannot be written; the old file then stays whole. A
+// lock already held for the file is used as it is.
+bool RewriteFile(const std::string& path, const std::function<std::string(const std::string&)>& edit,
+                 const ProfileLock* pHeld = nullptr);
 
 }  // namespace platform

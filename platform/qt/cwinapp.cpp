@@ -93,14 +93,44 @@ UINT CWinApp::GetProfileInt(LPCTSTR lpszSection, LPCTSTR lpszEntry, int nDefault
   return static_cast<UINT>(parseProfileInt(*value));
 }
 
+namespace {
+// The batch of writes under way, if any: its lock, or that the lock could not be had.
+struct ProfileBatchState {
+  int depth = 0;
+  bool lockFailed = false;
+  std::unique_ptr<platform::ProfileLock> lock;
+};
+ProfileBatchState g_batch;
+}  // namespace
+
+CProfileBatch::CProfileBatch()
+{
+  ++g_batch.depth;
+}
+
+CProfileBatch::~CProfileBatch()
+{
+  if (--g_batch.depth > 0)
+    return;
+  g_batch.lock.reset();
+  g_batch.lockFailed = false;
+}
+
 BOOL CWinApp::WriteProfileInt(LPCTSTR lpszSection, LPCTSTR lpszEntry, int nValue)
 {
   const QString path = profilePath(m_strProfileName);
   QDir().mkpath(QFileInfo(path).absolutePath());
+  if (g_batch.depth > 0 && !g_batch.lock && !g_batch.lockFailed) {
+    g_batch.lock = platform::ProfileLock::Acquire(path.toStdString());
+    g_batch.lockFailed = !g_batch.lock;
+  }
+  if (g_batch.lockFailed)
+    return FALSE;
   const std::string value = std::to_string(nValue);
-  return platform::RewriteFile(path.toStdString(), [&](const std::string& text) {
-    return platform::SetIniValue(text, lpszSection, lpszEntry, value);
-  });
+  return platform::RewriteFile(
+      path.toStdString(),
+      [&](const std::string& text) { return platform::SetIniValue(text, lpszSection, lpszEntry, value); },
+      g_batch.lock.get());
 }
 
 void CWinApp::SetDialogBkColor(COLORREF clrCtlBk, COLORREF clrCtlText)

@@ -4,14 +4,42 @@
 #include "platform/startup.h"
 
 #include <QApplication>
+#include <QStringList>
 
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
+#include <utility>
 
 namespace {
 bool hasDisplay()
 {
   return std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY") || std::getenv("QT_QPA_PLATFORM");
+}
+
+const char* displayName()
+{
+  for (const char* name : {"WAYLAND_DISPLAY", "DISPLAY"}) {
+    const char* value = std::getenv(name);
+    if (value && *value && (std::string_view(name) == "DISPLAY" || !std::getenv("DISPLAY")))
+      return value;
+  }
+  return "";
+}
+
+// What Qt says while it connects to the display, kept until it is known whether it connected.
+QStringList g_startupMessages;
+
+// A display that cannot be opened ends the program plainly, where Qt would abort with advice to
+// reinstall and what it tried on the way.
+void startupMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+  if (type != QtFatalMsg) {
+    g_startupMessages.append(message);
+    return;
+  }
+  std::fprintf(stderr, "lanspry: cannot open the display %s to show the dialog on.\n", displayName());
+  std::_Exit(1);
 }
 }  // namespace
 
@@ -24,7 +52,11 @@ int main(int argc, char** argv)
         stderr);
     return 1;
   }
+  qInstallMessageHandler(startupMessages);
   QApplication app(argc, argv);
+  qInstallMessageHandler(nullptr);
+  for (const QString& message : std::exchange(g_startupMessages, {}))
+    std::fprintf(stderr, "%s\n", qPrintable(message));
   // Names the desktop entry, so that desktops show the program's icon and group its windows.
   QGuiApplication::setDesktopFileName(QStringLiteral(LANSPRY_APP_ID));
   platform::InitializeGui();
