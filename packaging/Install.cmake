@@ -54,8 +54,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://lanspry.org/)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Beyond the libraries it links: the dialog face, and Qt's platform plugins to show anything.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-arphic-uming, qt6-qpa-plugins")
+# Beyond the libraries it links: the dialog face, Qt's platform plugins to show anything, and its
+# Chinese texts.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-arphic-uming, qt6-qpa-plugins, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "test client for TCP, UDP and multicast connections")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Lanspry opens one dialog in which a network engineer picks TCP, UDP or UDP

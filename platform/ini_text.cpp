@@ -91,6 +91,13 @@ std::string_view lineBreakOf(std::string_view text)
   return "\n";
 }
 
+// The break that ends a last line left without one. A CR already there is the first half of a
+// CR LF (reading takes it as the line's end), so only the LF is added.
+std::string_view closingBreak(std::string_view text, std::string_view eol)
+{
+  return !text.empty() && text.back() == '\r' ? std::string_view("\n") : eol;
+}
+
 // Where the key stands, or where it would go.
 struct Place {
   bool found = false;  // the key's line exists
@@ -163,14 +170,14 @@ std::string SetIniValue(std::string_view text, std::string_view section, std::st
     if (after.terminated)
       out.append(entry).append(eol);
     else
-      out.append(eol).append(entry);
+      out.append(closingBreak(text, eol)).append(entry);
     out.append(text.substr(after.next));
     return out;
   }
   out.append(text);
   const bool unterminated = !text.empty() && text.back() != '\n';
   if (unterminated)
-    out.append(eol);
+    out.append(closingBreak(text, eol));
   out.append("[").append(section).append("]").append(eol).append(entry);
   if (!unterminated)
     out.append(eol);

@@ -55,6 +55,24 @@ const LookupRow kLookups[] = {
     {"", "A", "k", std::nullopt},
 };
 
+// A last line without a line feed but with a CR reads as ended; what is added after it completes
+// the CR LF instead of leaving the CR inside the line.
+TEST(IniText, ALastLineEndingInACarriageReturn)
+{
+  const struct {
+    const char* before;
+    const char* after;
+  } rows[] = {
+      {"@\r\n[0\r", "@\r\n[0\r\n_=v"},
+      {"[Other]\nx=1\r", "[Other]\nx=1\r\n[0]\n_=v"},
+  };
+  for (const auto& row : rows) {
+    const std::string after = platform::SetIniValue(row.before, "0", "_", "v");
+    EXPECT_EQ(after, row.after);
+    EXPECT_EQ(platform::FindIniValue(after, "0", "_"), std::optional<std::string>("v")) << row.before;
+  }
+}
+
 TEST(IniText, FindsTheFirstValueInAnySectionOfThatName)
 {
   for (const LookupRow& row : kLookups)

@@ -1,4 +1,5 @@
 #include "platform/cwinapp.h"
+#include "platform/qt/edit_menu.h"
 #include "platform/qt/ipaddress_widget.h"
 #include "platform/qt/multiline_edit.h"
 #include "platform/qt/qt_private.h"
@@ -46,6 +47,7 @@ QWidget* createEdit(QWidget* parent, DWORD style)
   if (!(style & ES_MULTILINE)) {
     auto* edit = new QLineEdit(parent);
     edit->setMaxLength(32767);
+    UsePlatformEditMenu(edit);
     return edit;
   }
   if (style & ES_READONLY) {
@@ -53,6 +55,7 @@ QWidget* createEdit(QWidget* parent, DWORD style)
     return new ReceiveView(parent);
   }
   auto* edit = new MultiLineEdit(parent);
+  UsePlatformEditMenu(edit);
   edit->setTabChangesFocus(true);
   edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   edit->setVerticalScrollBarPolicy((style & WS_VSCROLL) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);

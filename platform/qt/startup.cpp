@@ -3,7 +3,10 @@
 #include "platform/qt/qt_private.h"
 #include "platform/resources.h"
 
+#include <QApplication>
 #include <QFont>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 namespace {
 const QString kSimSunStandIn = QStringLiteral("AR PL UMing CN");
@@ -16,6 +19,13 @@ void platform::InitializeGui()
   // size they were laid out for; its Simplified Chinese glyphs are used whatever the locale.
   QFont::insertSubstitution(platform::fromCodePage(kDialogFace), kSimSunStandIn);
   QFont::insertSubstitution(QStringLiteral("SimSun"), kSimSunStandIn);
+  // Qt's own texts (standard dialogs, buttons) in Chinese as the program's are, whatever the locale.
+  static QTranslator* qtTexts = nullptr;
+  if (!qtTexts && qApp) {
+    qtTexts = new QTranslator(qApp);
+    if (qtTexts->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+      QCoreApplication::installTranslator(qtTexts);
+  }
   InstallKeyboardRouter();
   InstallAccessibility();
 }

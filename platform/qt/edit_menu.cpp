@@ -1,0 +1,69 @@
+#include "platform/qt/edit_menu.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTextDocument>
+
+#include <functional>
+
+namespace platform {
+namespace {
+
+// What the menu needs of an edit, whichever kind it is.
+struct EditActions {
+  bool canUndo;
+  bool hasSelection;
+  bool readOnly;
+  bool empty;
+  std::function<void()> undo, cut, copy, paste, erase, selectAll;
+};
+
+void addItem(QMenu& menu, const char* text, bool enabled, const std::function<void()>& act)
+{
+  QAction* action = menu.addAction(QString::fromUtf8(text));
+  action->setEnabled(enabled);
+  QObject::connect(action, &QAction::triggered, &menu, act);
+}
+
+void showMenu(QWidget* edit, const QPoint& at, const EditActions& a)
+{
+  const bool canPaste = !a.readOnly && !QApplication::clipboard()->text().isEmpty();
+  QMenu menu(edit);
+  addItem(menu, "撤消(&U)", a.canUndo && !a.readOnly, a.undo);
+  menu.addSeparator();
+  addItem(menu, "剪切(&T)", a.hasSelection && !a.readOnly, a.cut);
+  addItem(menu, "复制(&C)", a.hasSelection, a.copy);
+  addItem(menu, "粘贴(&P)", canPaste, a.paste);
+  addItem(menu, "删除(&D)", a.hasSelection && !a.readOnly, a.erase);
+  menu.addSeparator();
+  addItem(menu, "全选(&A)", !a.empty, a.selectAll);
+  menu.exec(edit->mapToGlobal(at));
+}
+
+}  // namespace
+
+void UsePlatformEditMenu(QLineEdit* e)
+{
+  e->setContextMenuPolicy(Qt::CustomContextMenu);
+  QObject::connect(e, &QWidget::customContextMenuRequested, e, [e](const QPoint& at) {
+    showMenu(e, at,
+             {e->isUndoAvailable(), e->hasSelectedText(), e->isReadOnly(), e->text().isEmpty(), [e] { e->undo(); },
+              [e] { e->cut(); }, [e] { e->copy(); }, [e] { e->paste(); }, [e] { e->del(); }, [e] { e->selectAll(); }});
+  });
+}
+
+void UsePlatformEditMenu(QPlainTextEdit* e)
+{
+  e->setContextMenuPolicy(Qt::CustomContextMenu);
+  QObject::connect(e, &QWidget::customContextMenuRequested, e, [e](const QPoint& at) {
+    showMenu(e, at,
+             {e->document()->isUndoAvailable(), e->textCursor().hasSelection(), e->isReadOnly(),
+              e->document()->isEmpty(), [e] { e->undo(); }, [e] { e->cut(); }, [e] { e->copy(); }, [e] { e->paste(); },
+              [e] { e->textCursor().removeSelectedText(); }, [e] { e->selectAll(); }});
+  });
+}
+
+}  // namespace platform

@@ -1,0 +1,65 @@
+// The edit controls' context menu reads as the platform's, in Chinese, and Qt's own texts are
+// Chinese too, whatever the locale.
+#include "tests/support.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTimer>
+
+namespace {
+
+using test::DialogTest;
+
+// The entries of the context menu the control opens, "-" for a separator, "!" before a disabled one.
+QStringList MenuOf(QWidget* w)
+{
+  QStringList entries;
+  QTimer::singleShot(0, [&] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (!menu)
+      return;
+    for (QAction* a : menu->actions())
+      entries << (a->isSeparator() ? QStringLiteral("-")
+                                   : (a->isEnabled() ? QString() : QStringLiteral("!")) + a->text());
+    menu->close();
+  });
+  QContextMenuEvent e(QContextMenuEvent::Keyboard, QPoint(5, 5), w->mapToGlobal(QPoint(5, 5)));
+  QApplication::sendEvent(w, &e);
+  return entries;
+}
+
+class EditMenu : public DialogTest {};
+
+TEST_F(EditMenu, ReadsAsThePlatformsInChinese)
+{
+  auto dlg = NewDialog();
+  auto* send = qobject_cast<QPlainTextEdit*>(dlg->W(IDC_SEND_TEXT));
+  QApplication::clipboard()->clear();
+  EXPECT_EQ(MenuOf(send),
+            QStringList({"!撤消(&U)", "-", "!剪切(&T)", "!复制(&C)", "!粘贴(&P)", "!删除(&D)", "-", "!全选(&A)"}))
+      << "with an empty box and nothing on the clipboard";
+  QApplication::clipboard()->setText(QStringLiteral("x"));
+  send->setPlainText(QStringLiteral("abc"));
+  send->selectAll();
+  EXPECT_EQ(MenuOf(send),
+            QStringList({"!撤消(&U)", "-", "剪切(&T)", "复制(&C)", "粘贴(&P)", "删除(&D)", "-", "全选(&A)"}));
+  auto* port = qobject_cast<QLineEdit*>(dlg->W(IDC_DEST_PORT));
+  port->setFocus();
+  port->selectAll();
+  QTest::keyClicks(port, "12");
+  EXPECT_EQ(MenuOf(port),
+            QStringList({"撤消(&U)", "-", "!剪切(&T)", "!复制(&C)", "粘贴(&P)", "!删除(&D)", "-", "全选(&A)"}));
+}
+
+TEST(QtTexts, AreChinese)
+{
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "OK"), QStringLiteral("确定"));
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("取消"));
+  EXPECT_EQ(QCoreApplication::translate("QFileDialog", "&Open"), QStringLiteral("打开(&O)"));
+}
+
+}  // namespace
