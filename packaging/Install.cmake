@@ -1,5 +1,6 @@
 # What `cmake --install` puts where, and the Debian package CPack makes of it (`make package`).
 include(GNUInstallDirs)
+include(${CMAKE_CURRENT_LIST_DIR}/Project.cmake)
 
 set(pkg ${PROJECT_SOURCE_DIR}/packaging)
 set(out ${PROJECT_BINARY_DIR}/packaging)
@@ -44,15 +45,17 @@ endforeach()
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME lanspry)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_VENDOR "The Lanspry developers")
-set(CPACK_PACKAGE_CONTACT "The Lanspry developers <maintainers@lanspry.org>")
+set(CPACK_PACKAGE_VENDOR "${LANSPRY_MAINTAINER_NAME}")
+set(CPACK_PACKAGE_CONTACT "${LANSPRY_MAINTAINER}")
 set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/package)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://lanspry.org/)
+if(LANSPRY_HOMEPAGE)
+  set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${LANSPRY_HOMEPAGE})
+endif()
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Beyond the libraries it links: the dialog face, Qt's platform plugins to show anything, and its
 # Chinese texts.
