@@ -15,7 +15,6 @@ public:
   enum class Peek { Data, Nothing, Closed };
   // For a connected stream: data waits, nothing yet, or the peer is gone (error 0 for a close).
   virtual Peek peek(int fd, int& error) = 0;
-  virtual bool dataWaiting(int fd) = 0;
 
 protected:
   ~SocketProbe() = default;
@@ -31,8 +30,8 @@ public:
   // The events of lEvent for socket s (descriptor fd), posted to hWnd as wMsg; replaces what s had.
   void select(ws::SOCKET s, int fd, Kind kind, HWND hWnd, UINT wMsg, long lEvent);
   void forget(ws::SOCKET s);
-  // A read on s returned; consumed: it took data (or an empty datagram).
-  void readDone(ws::SOCKET s, bool consumed);
+  // A read on s returned; consumed: it took data (or an empty datagram); more: data may be left.
+  void readDone(ws::SOCKET s, bool consumed, bool more);
   // An accept on the listener s returned: the next pending connection may be announced.
   void acceptDone(ws::SOCKET s);
   // A send on s would have blocked: FD_WRITE follows once it can go on.

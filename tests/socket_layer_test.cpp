@@ -211,6 +211,46 @@ TEST_F(SocketLayer, ReadNotificationComesAgainOnlyWhileDataIsLeft)
   ws::closesocket(s);
 }
 
+// However many the layer takes from the kernel at once, each read hands out one datagram, in order,
+// with its own sender; one too long for the buffer fails and is gone; a drained socket would block.
+TEST_F(SocketLayer, DatagramsComeOneARead)
+{
+  Sink sink;
+  int portA = 0;
+  int portB = 0;
+  test::Fd a = test::UdpSocket(&portA);
+  test::Fd b = test::UdpSocket(&portB, "127.0.0.2");
+  const ws::SOCKET s = WatchedUdp(sink);
+  ASSERT_NE(s, ws::INVALID_SOCKET);
+  const int me = test::LocalPort(s);
+  constexpr int kCount = 40;  // more than one batch
+  for (int i = 0; i < kCount; ++i)
+    test::SendDatagram(i % 2 ? b : a, std::string(static_cast<std::size_t>(i + 1), static_cast<char>('a' + i % 26)),
+                       me);
+  test::SendDatagram(a, std::string(100, 'L'), me);
+  test::SendDatagram(a, "end", me);
+  ASSERT_TRUE(test::WaitFor([&] { return !sink.events.empty(); }));
+  QTest::qWait(20);  // all of them in the socket
+  char buf[64];
+  for (int i = 0; i < kCount; ++i) {
+    ws::sockaddr_in from{};
+    int fromLen = sizeof from;
+    const int n = ws::recvfrom(s, buf, sizeof buf, 0, reinterpret_cast<ws::sockaddr*>(&from), &fromLen);
+    ASSERT_EQ(n, i + 1) << i;
+    EXPECT_EQ(std::string(buf, static_cast<std::size_t>(n)),
+              std::string(static_cast<std::size_t>(i + 1), static_cast<char>('a' + i % 26)));
+    EXPECT_EQ(ws::ntohs(from.sin_port), i % 2 ? portB : portA) << i;
+    EXPECT_EQ(ws::ntohl(from.sin_addr.s_addr), i % 2 ? Ip(127, 0, 0, 2) : Ip(127, 0, 0, 1)) << i;
+  }
+  EXPECT_EQ(ws::recvfrom(s, buf, 10, 0, nullptr, nullptr), ws::SOCKET_ERROR);
+  EXPECT_EQ(ws::WSAGetLastError(), ws::WSAEMSGSIZE);
+  EXPECT_EQ(ws::recvfrom(s, buf, sizeof buf, 0, nullptr, nullptr), 3);
+  EXPECT_EQ(std::string(buf, 3), "end");
+  EXPECT_EQ(ws::recvfrom(s, buf, sizeof buf, 0, nullptr, nullptr), ws::SOCKET_ERROR);
+  EXPECT_EQ(ws::WSAGetLastError(), ws::WSAEWOULDBLOCK);
+  ws::closesocket(s);
+}
+
 TEST_F(SocketLayer, PeerCloseIsPostedOnceAfterTheData)
 {
   Sink sink;

@@ -14,10 +14,12 @@ constexpr int kIpDropMembership = ws::IP_DROP_MEMBERSHIP;
 constexpr int kSdReceive = ws::SD_RECEIVE;
 constexpr int kSdSend = ws::SD_SEND;
 constexpr int kSdBoth = ws::SD_BOTH;
+constexpr long kFdRead = ws::FD_READ;
 constexpr long kFdAccept = ws::FD_ACCEPT;
 }  // namespace winsock
 
 #include "platform/async_select.h"
+#include "platform/posix/datagram_batch.h"
 #include "platform/posix/socket_errors.h"
 #include "platform/socket_descriptor.h"
 
@@ -277,10 +279,23 @@ public:
     const bool datagram = sock->kind == Kind::Datagram;
     ::sockaddr_in addr{};
     ::socklen_t addrlen = sizeof addr;
-    const ssize_t n = ::recvfrom(sock->fd, buf, size, flags | (datagram ? MSG_TRUNC : 0),
-                                 reinterpret_cast<::sockaddr*>(&addr), &addrlen);
+    ssize_t n = 0;
+    bool more = false;
+    if (datagram && flags == 0 && (sock->events & winsock::kFdRead)) {
+      // Notified sockets are non-blocking: their datagrams come in batches.
+      const unsigned before = sock->batch.batches();
+      n = sock->batch.take(sock->fd, buf, size, addr);
+      m_calls.batches += sock->batch.batches() - before;
+      more = sock->batch.mayHaveMore();
+    } else {
+      ++m_calls.reads;
+      n = ::recvfrom(sock->fd, buf, size, flags | (datagram ? MSG_TRUNC : 0), reinterpret_cast<::sockaddr*>(&addr),
+                     &addrlen);
+      // A stream read that did not fill the buffer took all there was.
+      more = datagram ? n >= 0 && dataWaiting(sock->fd) : static_cast<std::size_t>(n) == size && n > 0;
+    }
     const int error = errno;
-    m_select.readDone(s, n > 0 || (datagram && n == 0));
+    m_select.readDone(s, n > 0 || (datagram && n == 0), more);
     if (n < 0) {
       errno = error;
       return fail();
@@ -291,6 +306,8 @@ public:
       return failWith(ws::WSAEMSGSIZE);
     return static_cast<int>(n);
   }
+
+  platform::SocketCalls calls() const { return m_calls; }
 
   int descriptorOf(SOCKET s) const
   {
@@ -305,6 +322,7 @@ private:
     HWND hwnd = nullptr;  // what notifications it asked for, which accepted sockets inherit
     UINT message = 0;
     long events = 0;
+    platform::DatagramBatch batch;
   };
 
   SOCKET adopt(int fd, Kind kind)
@@ -456,6 +474,7 @@ private:
 
   Peek peek(int fd, int& error) override
   {
+    ++m_calls.peeks;
     char c = 0;
     const ssize_t n = ::recv(fd, &c, 1, MSG_PEEK | MSG_DONTWAIT);
     if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
@@ -466,13 +485,15 @@ private:
     return Peek::Closed;
   }
 
-  bool dataWaiting(int fd) override
+  bool dataWaiting(int fd)
   {
+    ++m_calls.ioctls;
     int bytes = 0;
     return ::ioctl(fd, FIONREAD, &bytes) == 0 && bytes > 0;
   }
 
   platform::AsyncSelect m_select{*this};
+  platform::SocketCalls m_calls;
   int m_startups = 0;
   int m_lastError = 0;
   SOCKET m_nextHandle = kFirstHandle;
@@ -485,6 +506,11 @@ ws::SocketLayer& ws::PosixSocketLayer()
 {
   static ::PosixSocketLayer layer;
   return layer;
+}
+
+platform::SocketCalls platform::SocketSystemCalls()
+{
+  return static_cast<::PosixSocketLayer&>(ws::PosixSocketLayer()).calls();
 }
 
 int platform::SocketDescriptor(ws::SOCKET s)

@@ -171,12 +171,12 @@ void AsyncSelect::forget(ws::SOCKET s)
 
 // Winsock's re-enabling rule: after an FD_READ the next one waits for a read call; a read that
 // leaves data behind brings FD_READ again at once, one that finds none waits for new data.
-void AsyncSelect::readDone(ws::SOCKET s, bool consumed)
+void AsyncSelect::readDone(ws::SOCKET s, bool consumed, bool more)
 {
   Watch* w = d->find(s);
   if (!w)
     return;
-  if (!consumed || !d->probe.dataWaiting(w->fd)) {
+  if (!consumed || !more) {
     if (w->readable)
       w->readable->setEnabled(true);
     return;
