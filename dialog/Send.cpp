@@ -67,13 +67,13 @@ void CSocketTestDlg::OnSend()
   }
 
   const char* pData = reinterpret_cast<const char*>(sendBuf);
-  if (nMode == MODE_TCP_SERVER) {
-    SendToClients(pData, nLength);
-    return;
-  }
-  const int nSent = nMode == MODE_TCP ? send(m_socket, pData, nLength, 0)
-                                      : sendto(m_socket, pData, nLength, 0,
-                                               reinterpret_cast<const sockaddr*>(&m_addrDest), sizeof m_addrDest);
+  int nSent = 0;
+  if (nMode == MODE_TCP_SERVER)
+    nSent = SendToClients(pData, nLength);
+  else if (nMode == MODE_TCP)
+    nSent = send(m_socket, pData, nLength, 0);
+  else
+    nSent = sendto(m_socket, pData, nLength, 0, reinterpret_cast<const sockaddr*>(&m_addrDest), sizeof m_addrDest);
   if (nSent < 1)
     return;
   m_nSentBytes = WrappingAdd(m_nSentBytes, nSent);

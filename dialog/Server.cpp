@@ -76,12 +76,20 @@ void CSocketTestDlg::CloseServer()
   SetWindowText(m_strTitle);
 }
 
-// Choosing the server mode asks for the listen port; the destination port has no use in it.
+// Choosing the server mode asks for the listen port, and leaving it gives the check box back as
+// the user had it, so a client does not bind the old listen port by surprise; the destination port
+// has no use in the server mode.
 void CSocketTestDlg::ShowModeFields(int nMode)
 {
   const BOOL bServer = nMode == MODE_TCP_SERVER;
-  if (bServer)
-    GetDlgItem(IDC_USE_LOCAL_PORT)->SendMessage(BM_SETCHECK, BST_CHECKED);
+  CWnd* pUseLocalPort = GetDlgItem(IDC_USE_LOCAL_PORT);
+  if (bServer && !m_bServerFields) {
+    m_bUseLocalPortOutsideServer = IsChecked(IDC_USE_LOCAL_PORT);
+    pUseLocalPort->SendMessage(BM_SETCHECK, BST_CHECKED);
+  } else if (!bServer && m_bServerFields) {
+    pUseLocalPort->SendMessage(BM_SETCHECK, m_bUseLocalPortOutsideServer ? BST_CHECKED : BST_UNCHECKED);
+  }
+  m_bServerFields = bServer;
   EnableIfChecked(IDC_LOCAL_PORT, IDC_USE_LOCAL_PORT);
   GetDlgItem(IDC_DEST_PORT)->EnableWindow(!bServer);
 }
@@ -125,8 +133,8 @@ void CSocketTestDlg::OnSocketAccept()
   ShowServerTitle();
 }
 
-// Every client gets the payload; the counter adds what each send accepted.
-void CSocketTestDlg::SendToClients(const char* pData, int nLength)
+// Every client gets the payload; what each send accepted, added up.
+int CSocketTestDlg::SendToClients(const char* pData, int nLength)
 {
   int nAccepted = 0;
   for (int i = 0; i < m_nClients; ++i) {
@@ -134,10 +142,5 @@ void CSocketTestDlg::SendToClients(const char* pData, int nLength)
     if (nSent > 0)
       nAccepted = WrappingAdd(nAccepted, nSent);
   }
-  if (nAccepted < 1)
-    return;
-  m_nSentBytes = WrappingAdd(m_nSentBytes, nAccepted);
-  CString strCount;
-  strCount.Format("%d", m_nSentBytes);
-  GetDlgItem(IDC_SENT_COUNT)->SetWindowText(strCount);
+  return nAccepted;
 }

@@ -99,6 +99,9 @@ protected:
   // In the server mode m_socket listens and these are the connected clients, m_nClients of them.
   ws::SOCKET m_clients[MAX_CLIENTS] = {};
   int m_nClients = 0;
+  // The fields show the server mode's; the local port check box as it was before they did.
+  BOOL m_bServerFields = FALSE;
+  BOOL m_bUseLocalPortOutsideServer = FALSE;
 
   void OnSysCommand(UINT nID, LPARAM lParam);
   void OnPaint();
@@ -137,7 +140,7 @@ private:
   void CloseClient(int nIndex);
   void CloseClients();
   void ShowServerTitle();
-  void SendToClients(const char* pData, int nLength);
+  int SendToClients(const char* pData, int nLength);
   void ReceiveChunk(ws::SOCKET s, BOOL bStream);
   BYTE* StagingSpace();
   void MergeStaged();

@@ -56,6 +56,15 @@ protected:
   {
     return test::WaitFor([&] { return dlg.m_nClients == n; });
   }
+  // n clients connected, and held by the dialog.
+  static std::vector<test::Fd> Connect(test::TestDlg& dlg, int port, int n)
+  {
+    std::vector<test::Fd> clients;
+    for (int i = 0; i < n; ++i)
+      clients.push_back(test::TcpConnect(port));
+    EXPECT_TRUE(Clients(dlg, n));
+    return clients;
+  }
 };
 
 TEST_F(Server, ChoosingTheModeAsksForTheListenPort)
@@ -69,16 +78,21 @@ TEST_F(Server, ChoosingTheModeAsksForTheListenPort)
   dlg->SelectMode(MODE_UDP);
   EXPECT_EQ(dlg->Text(IDC_CONNECT), "创 建");
   EXPECT_TRUE(dlg->Enabled(IDC_DEST_PORT));
+  // Leaving the mode gives the check box back as it was: a client binds no old listen port.
+  EXPECT_FALSE(dlg->GetDlgItem(IDC_USE_LOCAL_PORT)->SendMessage(BM_GETCHECK));
+  EXPECT_FALSE(dlg->Enabled(IDC_LOCAL_PORT));
+  dlg->SetCheck(IDC_USE_LOCAL_PORT, true);
+  dlg->SelectMode(MODE_TCP_SERVER);
+  dlg->SelectMode(MODE_TCP);
+  EXPECT_TRUE(dlg->GetDlgItem(IDC_USE_LOCAL_PORT)->SendMessage(BM_GETCHECK));
 }
 
 TEST_F(Server, AcceptsClientsCountsThemAndSendsToEach)
 {
   int port = 0;
   auto dlg = Listening(&port);
-  std::vector<test::Fd> clients;
-  for (int i = 0; i < 3; ++i)
-    clients.push_back(test::TcpConnect(port));
-  ASSERT_TRUE(Clients(*dlg, 3));
+  std::vector<test::Fd> clients = Connect(*dlg, port, 3);
+  ASSERT_EQ(dlg->m_nClients, 3);
   EXPECT_EQ(dlg->Title(), dlg->m_strTitle.str() + " - 监听 127.0.0.1:" + std::to_string(port) + ", 3 个客户端");
   EXPECT_TRUE(test::SendAll(clients[0], "one "));
   EXPECT_TRUE(test::SendAll(clients[1], "two "));
@@ -112,10 +126,8 @@ TEST_F(Server, StopClosesEveryoneAndARestartBindsAtOnce)
   test::RecordingSocketLayer layer;
   int port = 0;
   auto dlg = Listening(&port);
-  std::vector<test::Fd> clients;
-  for (int i = 0; i < 3; ++i)
-    clients.push_back(test::TcpConnect(port));
-  ASSERT_TRUE(Clients(*dlg, 3));
+  std::vector<test::Fd> clients = Connect(*dlg, port, 3);
+  ASSERT_EQ(dlg->m_nClients, 3);
   const ws::SOCKET gone = dlg->m_clients[0];
   dlg->Click(IDC_CONNECT);
   EXPECT_EQ(dlg->Text(IDC_CONNECT), "监 听");
@@ -216,10 +228,8 @@ TEST_F(Server, TheSixtyFifthIsClosedAtOnce)
 {
   int port = 0;
   auto dlg = Listening(&port);
-  std::vector<test::Fd> clients;
-  for (int i = 0; i < MAX_CLIENTS; ++i)
-    clients.push_back(test::TcpConnect(port));
-  ASSERT_TRUE(Clients(*dlg, MAX_CLIENTS));
+  std::vector<test::Fd> clients = Connect(*dlg, port, MAX_CLIENTS);
+  ASSERT_EQ(dlg->m_nClients, MAX_CLIENTS);
   test::Fd extra = test::TcpConnect(port);
   EXPECT_TRUE(ClosedByPeer(extra));
   EXPECT_EQ(dlg->m_nClients, MAX_CLIENTS);
