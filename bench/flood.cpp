@@ -88,12 +88,19 @@ private:
   std::uint64_t m_total = 0;
 };
 
-// Writes `bytes` of letters as fast as the socket takes them.
-void WriteFlood(int fd, std::uint64_t bytes = kTcpBytes)
+// What the TCP senders write: the alphabet over and over, so the display's end can be checked.
+std::vector<char> AlphabetBlock()
 {
   std::vector<char> block(256 * 1024);
   for (std::size_t i = 0; i < block.size(); ++i)
     block[i] = static_cast<char>('a' + i % 26);
+  return block;
+}
+
+// Writes `bytes` of letters as fast as the socket takes them.
+void WriteFlood(int fd, std::uint64_t bytes = kTcpBytes)
+{
+  const std::vector<char> block = AlphabetBlock();
   std::uint64_t left = bytes;
   while (left > 0) {
     // Starting where the last write ended keeps the alphabet running across writes.
@@ -209,9 +216,7 @@ Flood FloodDialogTcp(bool hex)
 // so the receiver competes with one sender for the processor, as with a single connection.
 void WriteFloods(const std::vector<int>& fds, std::uint64_t bytes)
 {
-  std::vector<char> block(256 * 1024);
-  for (std::size_t i = 0; i < block.size(); ++i)
-    block[i] = static_cast<char>('a' + i % 26);
+  const std::vector<char> block = AlphabetBlock();
   std::vector<std::uint64_t> left(fds.size(), bytes);
   std::vector<pollfd> polls;
   for (int fd : fds)

@@ -98,6 +98,28 @@ void CSocketTestDlg::RestoreSettingsControls()
   GetDlgItem(IDC_SEND)->EnableWindow(FALSE);
 }
 
+// Socket support 2.2 and the channel's socket; on failure the message is shown (none for another
+// version) and nothing stays acquired.
+BOOL CSocketTestDlg::CreateChannelSocket(BOOL bStream)
+{
+  WSADATA wsaData{};
+  if (WSAStartup(0x0202, &wsaData) != 0) {
+    AfxMessageBox("Windows Sockets 库初始化失败.\n");
+    return FALSE;
+  }
+  if (LOBYTE(wsaData.wVersion) != 2 || HIBYTE(wsaData.wVersion) != LOBYTE(wsaData.wVersion)) {
+    WSACleanup();
+    return FALSE;
+  }
+  m_socket = bStream ? socket(AF_INET, SOCK_STREAM, IPPROTO_TCP) : socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+  if (m_socket == INVALID_SOCKET) {
+    AfxMessageBox("创建socket失败.\n");
+    WSACleanup();
+    return FALSE;
+  }
+  return TRUE;
+}
+
 // The settings of a successful open are saved and its controls locked, whatever the mode.
 void CSocketTestDlg::EnterOpenState(int nMode)
 {
@@ -143,21 +165,8 @@ void CSocketTestDlg::OnConnect()
       AfxMessageBox("请输入正确的目标地址.");
       return;
     }
-    WSADATA wsaData{};
-    if (WSAStartup(0x0202, &wsaData) != 0) {
-      AfxMessageBox("Windows Sockets 库初始化失败.\n");
+    if (!CreateChannelSocket(nMode == MODE_TCP))
       return;
-    }
-    if (LOBYTE(wsaData.wVersion) != 2 || HIBYTE(wsaData.wVersion) != LOBYTE(wsaData.wVersion)) {
-      WSACleanup();
-      return;
-    }
-    m_socket = nMode == MODE_TCP ? socket(AF_INET, SOCK_STREAM, IPPROTO_TCP) : socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-    if (m_socket == INVALID_SOCKET) {
-      AfxMessageBox("创建socket失败.\n");
-      WSACleanup();
-      return;
-    }
     m_addrDest = MakeAddress(m_dwDestIP, m_nDestPort);
     m_addrLocal = MakeAddress(INADDR_ANY, IsChecked(IDC_USE_LOCAL_PORT) ? m_nLocalPort : 0);
 

@@ -22,21 +22,8 @@ BOOL CSocketTestDlg::OpenServer()
   UpdateData(TRUE);
   if (m_ctlDestIP.SendMessage(IPM_ISBLANK))
     m_dwDestIP = 0;
-  WSADATA wsaData{};
-  if (WSAStartup(0x0202, &wsaData) != 0) {
-    AfxMessageBox("Windows Sockets 库初始化失败.\n");
+  if (!CreateChannelSocket(TRUE))
     return FALSE;
-  }
-  if (LOBYTE(wsaData.wVersion) != 2 || HIBYTE(wsaData.wVersion) != LOBYTE(wsaData.wVersion)) {
-    WSACleanup();
-    return FALSE;
-  }
-  m_socket = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-  if (m_socket == INVALID_SOCKET) {
-    AfxMessageBox("创建socket失败.\n");
-    WSACleanup();
-    return FALSE;
-  }
   // Refuses a port another program listens on, but not one that only the last run's closed
   // connections still hold, so a restart binds at once.
   const int nExclusive = 1;

@@ -132,6 +132,7 @@ private:
   void RestoreSettingsControls();
   void ReportSocketError(const char* pszFormat);
   void ReleaseSocket();
+  BOOL CreateChannelSocket(BOOL bStream);
   void EnterOpenState(int nMode);
   void ShowModeFields(int nMode);
   BOOL OpenServer();

@@ -30,6 +30,9 @@ public:
   // The events of lEvent for socket s (descriptor fd), posted to hWnd as wMsg; replaces what s had.
   void select(ws::SOCKET s, int fd, Kind kind, HWND hWnd, UINT wMsg, long lEvent);
   void forget(ws::SOCKET s);
+  bool watched(ws::SOCKET s) const;
+  // The accepted socket `to` (descriptor fd) gets the listener's events but FD_ACCEPT, as in Winsock.
+  void inherit(ws::SOCKET listener, ws::SOCKET to, int fd);
   // A read on s returned; consumed: it took data (or an empty datagram); more: data may be left.
   void readDone(ws::SOCKET s, bool consumed, bool more);
   // An accept on the listener s returned: the next pending connection may be announced.

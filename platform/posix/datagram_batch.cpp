@@ -17,7 +17,6 @@ bool DatagramBatch::fill(int fd)
     m_messages[i].msg_hdr.msg_iov = &m_buffers[i];
     m_messages[i].msg_hdr.msg_iovlen = 1;
   }
-  ++m_batches;
   const int n = ::recvmmsg(fd, m_messages.data(), kSlots, MSG_DONTWAIT, nullptr);
   m_next = 0;
   m_count = n > 0 ? static_cast<unsigned>(n) : 0;
@@ -27,7 +26,7 @@ bool DatagramBatch::fill(int fd)
 
 ssize_t DatagramBatch::take(int fd, char* buf, std::size_t size, ::sockaddr_in& from)
 {
-  if (m_next == m_count && !fill(fd))
+  if (!holding() && !fill(fd))
     return -1;
   const unsigned i = m_next++;
   const std::size_t length = m_messages[i].msg_len;

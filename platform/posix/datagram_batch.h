@@ -18,8 +18,9 @@ public:
   // the kernel has none. `from` gets its sender.
   ssize_t take(int fd, char* buf, std::size_t size, ::sockaddr_in& from);
   // More may be waiting: datagrams held here, or the last batch filled every slot.
-  bool mayHaveMore() const { return m_next < m_count || m_lastFull; }
-  unsigned batches() const { return m_batches; }
+  bool mayHaveMore() const { return holding() || m_lastFull; }
+  // Datagrams are held here: the next take makes no system call.
+  bool holding() const { return m_next < m_count; }
 
 private:
   static constexpr unsigned kSlots = 16;
@@ -34,7 +35,6 @@ private:
   unsigned m_count = 0;
   unsigned m_next = 0;
   bool m_lastFull = false;
-  unsigned m_batches = 0;
 };
 
 }  // namespace platform

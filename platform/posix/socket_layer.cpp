@@ -14,8 +14,6 @@ constexpr int kIpDropMembership = ws::IP_DROP_MEMBERSHIP;
 constexpr int kSdReceive = ws::SD_RECEIVE;
 constexpr int kSdSend = ws::SD_SEND;
 constexpr int kSdBoth = ws::SD_BOTH;
-constexpr long kFdRead = ws::FD_READ;
-constexpr long kFdAccept = ws::FD_ACCEPT;
 }  // namespace winsock
 
 #include "platform/async_select.h"
@@ -104,8 +102,8 @@ public:
     ::sockaddr_in addr{};
     if (!resolve(s, name, namelen, fd, addr))
       return ws::SOCKET_ERROR;
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags < 0 || !setNonBlocking(fd))
+    const int flags = setNonBlocking(fd);
+    if (flags < 0)
       return fail();
     int rc = ::connect(fd, reinterpret_cast<const ::sockaddr*>(&addr), sizeof addr);
     if (rc < 0 && errno == EINPROGRESS)
@@ -206,9 +204,10 @@ public:
     }
     copyAddress(peer, addr, addrlen);
     const SOCKET handle = adopt(fd, Kind::Stream);
-    const Socket& listener = m_sockets[s];
-    if (listener.events && listener.hwnd && setNonBlocking(fd))
-      select(handle, listener.hwnd, listener.message, listener.events & ~winsock::kFdAccept);
+    if (m_select.watched(s) && setNonBlocking(fd) >= 0) {
+      m_sockets[handle].notified = true;
+      m_select.inherit(s, handle, fd);
+    }
     return handle;
   }
 
@@ -233,14 +232,15 @@ public:
     if (!sock)
       return ws::SOCKET_ERROR;
     m_select.forget(s);
-    sock->events = 0;
+    sock->notified = false;
     if (lEvent == 0)
       return 0;
     if (!hWnd)
       return failWith(ws::WSAEINVAL);
-    if (!setNonBlocking(sock->fd))
+    if (setNonBlocking(sock->fd) < 0)
       return fail();
-    select(s, hWnd, wMsg, lEvent);
+    sock->notified = true;
+    m_select.select(s, sock->fd, sock->kind, hWnd, wMsg, lEvent);
     return 0;
   }
 
@@ -281,11 +281,11 @@ public:
     ::socklen_t addrlen = sizeof addr;
     ssize_t n = 0;
     bool more = false;
-    if (datagram && flags == 0 && (sock->events & winsock::kFdRead)) {
+    if (datagram && flags == 0 && sock->notified) {
       // Notified sockets are non-blocking: their datagrams come in batches.
-      const unsigned before = sock->batch.batches();
+      if (!sock->batch.holding())
+        ++m_calls.batches;
       n = sock->batch.take(sock->fd, buf, size, addr);
-      m_calls.batches += sock->batch.batches() - before;
       more = sock->batch.mayHaveMore();
     } else {
       ++m_calls.reads;
@@ -319,9 +319,7 @@ private:
   struct Socket {
     int fd = -1;
     Kind kind = Kind::Stream;
-    HWND hwnd = nullptr;  // what notifications it asked for, which accepted sockets inherit
-    UINT message = 0;
-    long events = 0;
+    bool notified = false;  // registered with WSAAsyncSelect, and so non-blocking
     platform::DatagramBatch batch;
   };
 
@@ -335,19 +333,11 @@ private:
     return handle;
   }
 
-  void select(SOCKET s, HWND hWnd, UINT wMsg, long lEvent)
-  {
-    Socket& sock = m_sockets[s];
-    sock.hwnd = hWnd;
-    sock.message = wMsg;
-    sock.events = lEvent;
-    m_select.select(s, sock.fd, sock.kind, hWnd, wMsg, lEvent);
-  }
-
-  static bool setNonBlocking(int fd)
+  // The descriptor's flags as they were, or -1.
+  static int setNonBlocking(int fd)
   {
     const int flags = ::fcntl(fd, F_GETFL);
-    return flags >= 0 && ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0;
+    return flags >= 0 && ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0 ? flags : -1;
   }
 
   int setFlag(int fd, int name, const char* optval, int optlen)

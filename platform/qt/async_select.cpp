@@ -162,6 +162,18 @@ void AsyncSelect::select(ws::SOCKET s, int fd, Kind kind, HWND hWnd, UINT wMsg, 
   QObject::connect(w.writable.get(), &QSocketNotifier::activated, &d->context, [this, s] { d->onWritable(s); });
 }
 
+bool AsyncSelect::watched(ws::SOCKET s) const
+{
+  return d->watches.count(s) > 0;
+}
+
+void AsyncSelect::inherit(ws::SOCKET listener, ws::SOCKET to, int fd)
+{
+  const Watch* w = d->find(listener);
+  if (w)
+    select(to, fd, Kind::Stream, w->hwnd, w->message, w->events & ~ws::FD_ACCEPT);
+}
+
 void AsyncSelect::forget(ws::SOCKET s)
 {
   if (Watch* w = d->find(s))

@@ -8,7 +8,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <string_view>
 #include <utility>
 
 namespace {
@@ -17,14 +16,14 @@ bool hasDisplay()
   return std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY") || std::getenv("QT_QPA_PLATFORM");
 }
 
+// The display Qt tried: X's when one is named, else Wayland's.
 const char* displayName()
 {
-  for (const char* name : {"WAYLAND_DISPLAY", "DISPLAY"}) {
-    const char* value = std::getenv(name);
-    if (value && *value && (std::string_view(name) == "DISPLAY" || !std::getenv("DISPLAY")))
-      return value;
-  }
-  return "";
+  const char* x = std::getenv("DISPLAY");
+  if (x && *x)
+    return x;
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  return wayland ? wayland : "";
 }
 
 // What Qt says while it connects to the display, kept until it is known whether it connected.
