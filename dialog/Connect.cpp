@@ -139,11 +139,10 @@ void CSocketTestDlg::EnterOpenState(int nMode)
     return;
   }
   GetDlgItem(IDC_CONNECT)->SetWindowText(CAPTION_STOP_LISTENING);
-  if (!IsChecked(IDC_USE_LOCAL_PORT)) {
-    CString strPort;
-    strPort.Format("%u", ntohs(m_addrLocal.sin_port));
-    GetDlgItem(IDC_LOCAL_PORT)->SetWindowText(strPort);
-  }
+  // The port listened on, also when the system picked it (unchecked, or 0 asked for).
+  CString strPort;
+  strPort.Format("%u", ntohs(m_addrLocal.sin_port));
+  GetDlgItem(IDC_LOCAL_PORT)->SetWindowText(strPort);
   ShowServerTitle();
 }
 

@@ -198,6 +198,15 @@ TEST_F(Server, EveryInterfaceAndAPortTheSystemPicks)
   EXPECT_TRUE(Clients(*dlg, 1));
 }
 
+TEST_F(Server, AZeroPortShowsThePortPicked)
+{
+  auto dlg = NewDialog();
+  dlg->Listen(Ip(127, 0, 0, 1), 0);
+  ASSERT_TRUE(m_boxes.empty()) << m_boxes.front();
+  EXPECT_EQ(std::stoi(dlg->Text(IDC_LOCAL_PORT)), test::LocalPort(dlg->m_socket));
+  EXPECT_NE(dlg->Text(IDC_LOCAL_PORT), "0");
+}
+
 TEST_F(Server, SendingWithNoClientSaysSo)
 {
   int port = 0;
