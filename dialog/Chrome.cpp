@@ -1,4 +1,4 @@
-// Window chrome: the About entry, the minimised icon and the drag icon.
+// Window chrome: the system menu's entries, the minimised icon and the drag icon.
 #include "dialog/SocketTestDlg.h"
 
 #include "dialog/AboutDlg.h"
@@ -6,6 +6,10 @@
 
 void CSocketTestDlg::OnSysCommand(UINT nID, LPARAM lParam)
 {
+  if ((nID & 0xFFF0) == IDM_TRAFFIC) {
+    OnTrafficShow();
+    return;
+  }
   if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
     CAboutDlg dlgAbout;
     dlgAbout.DoModal();

@@ -35,11 +35,6 @@ namespace {
 // Shown in place of a name for a code the table does not list.
 constexpr const char* kUnknownErrorName = "未知错误";
 
-bool IsMulticastGroup(DWORD dwHostOrderIP)
-{
-  return (dwHostOrderIP >> 28) == 0xE;
-}
-
 ip_mreq MakeGroupRequest(DWORD dwHostOrderIP)
 {
   ip_mreq req{};
@@ -83,6 +78,7 @@ void CSocketTestDlg::ReleaseSocket()
   CloseClients();
   if (m_socket == INVALID_SOCKET)
     return;
+  RecordClosed();
   closesocket(m_socket);
   m_socket = INVALID_SOCKET;
   WSACleanup();
@@ -130,6 +126,7 @@ void CSocketTestDlg::EnterOpenState(int nMode)
   pApp->WriteProfileInt(PROFILE_SECTION, PROFILE_LOCAL_PORT, m_nLocalPort);
   pApp->WriteProfileInt(PROFILE_SECTION, PROFILE_TYPE, nMode);
   pApp->WriteProfileInt(PROFILE_SECTION, PROFILE_DEST_IP, static_cast<int>(m_dwDestIP));
+  RecordOpened(nMode);
 
   for (int nID : {IDC_DEST_IP, IDC_DEST_PORT, IDC_LOCAL_PORT, IDC_USE_LOCAL_PORT, IDC_MODE})
     GetDlgItem(nID)->EnableWindow(FALSE);

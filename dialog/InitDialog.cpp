@@ -15,11 +15,16 @@ BOOL CSocketTestDlg::OnInitDialog()
   if (pSysMenu) {
     CString strAboutMenu;
     strAboutMenu.LoadString(IDS_ABOUTBOX);
+    CString strTrafficMenu;
+    strTrafficMenu.LoadString(IDS_TRAFFIC);
+    if (!strTrafficMenu.IsEmpty())
+      pSysMenu->AppendMenu(MF_STRING, IDM_TRAFFIC, strTrafficMenu);
     if (!strAboutMenu.IsEmpty()) {
       pSysMenu->AppendMenu(MF_SEPARATOR);
       pSysMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, strAboutMenu);
     }
   }
+  SetRecvMenu();
   SetIcon(m_hIcon, TRUE);
   SetIcon(m_hIcon, FALSE);
 

@@ -77,7 +77,7 @@ void CSocketTestDlg::OnClientNotify(SOCKET s, WORD wEvent)
   if (nIndex < 0)
     return;
   if (wEvent == FD_READ) {
-    ReceiveChunk(s, TRUE);
+    ReceiveChunk(s, TRUE, nIndex);
     return;
   }
   if (wEvent != FD_CLOSE)
@@ -92,7 +92,8 @@ LRESULT CSocketTestDlg::OnSocketReceive(WPARAM, LPARAM)
   return 0;
 }
 
-void CSocketTestDlg::ReceiveChunk(SOCKET s, BOOL bStream)
+// nClient: the server's client it came from, or -1 for the channel's own socket.
+void CSocketTestDlg::ReceiveChunk(SOCKET s, BOOL bStream, int nClient)
 {
   sockaddr_in addrFrom{};
   int nFromLen = sizeof addrFrom;
@@ -103,6 +104,12 @@ void CSocketTestDlg::ReceiveChunk(SOCKET s, BOOL bStream)
                         : recvfrom(s, pRead, READ_BUFFER_SIZE, 0, reinterpret_cast<sockaddr*>(&addrFrom), &nFromLen);
   if (nRead <= 0)
     return;
+  const BYTE* pChunk = reinterpret_cast<const BYTE*>(pRead);
+  if (nClient >= 0)
+    m_record.AddData(TRAFFIC_RECEIVED, TRAFFIC_TCP, m_clientLocal[nClient], m_clientPeer[nClient], pChunk, nRead);
+  else
+    m_record.AddData(TRAFFIC_RECEIVED, m_protocol, m_recvLocalEnd, bStream ? m_peerEnd : EndpointOf(addrFrom), pChunk,
+                     nRead);
   m_nStagedLen += nRead;
   m_nRecvBytes = WrappingAdd(m_nRecvBytes, nRead);
   // Redrawing per chunk would hold a flood to a few chunks a second: the display, the counter's
@@ -133,6 +140,10 @@ void CSocketTestDlg::ShowReceived()
 
 void CSocketTestDlg::OnTimer(UINT_PTR nIDEvent)
 {
+  if (nIDEvent == ID_TIMER_LOG_FLUSH) {
+    m_log.Flush();
+    return;
+  }
   if (nIDEvent != ID_TIMER_RECV_REDRAW)
     return;
   ShowReceived();

@@ -74,6 +74,8 @@ void CSocketTestDlg::OnSend()
     nSent = send(m_socket, pData, nLength, 0);
   else
     nSent = sendto(m_socket, pData, nLength, 0, reinterpret_cast<const sockaddr*>(&m_addrDest), sizeof m_addrDest);
+  if (nMode != MODE_TCP_SERVER)
+    RecordSend(nSent, pData, nLength, m_localEnd, m_peerEnd);
   if (nSent < 1)
     return;
   m_nSentBytes = WrappingAdd(m_nSentBytes, nSent);

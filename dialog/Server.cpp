@@ -92,8 +92,12 @@ int CSocketTestDlg::FindClient(SOCKET s) const
 
 void CSocketTestDlg::CloseClient(int nIndex)
 {
+  m_record.AddEvent(TRAFFIC_CLIENT_CLOSED, TRAFFIC_TCP, m_clientLocal[nIndex], m_clientPeer[nIndex]);
   closesocket(m_clients[nIndex]);
-  m_clients[nIndex] = m_clients[--m_nClients];
+  --m_nClients;
+  m_clientLocal[nIndex] = m_clientLocal[m_nClients];
+  m_clientPeer[nIndex] = m_clientPeer[m_nClients];
+  m_clients[nIndex] = m_clients[m_nClients];
   m_clients[m_nClients] = INVALID_SOCKET;
 }
 
@@ -112,11 +116,20 @@ void CSocketTestDlg::OnSocketAccept()
   const SOCKET client = accept(m_socket, reinterpret_cast<sockaddr*>(&addrPeer), &nPeerLen);
   if (client == INVALID_SOCKET)
     return;
+  sockaddr_in addrLocal{};
+  int nLocalLen = sizeof addrLocal;
+  getsockname(client, reinterpret_cast<sockaddr*>(&addrLocal), &nLocalLen);
+  const TRAFFIC_ENDPOINT local = EndpointOf(addrLocal);
+  const TRAFFIC_ENDPOINT peer = EndpointOf(addrPeer);
   if (m_nClients == MAX_CLIENTS) {
     closesocket(client);
+    m_record.AddEvent(TRAFFIC_CLIENT_REFUSED, TRAFFIC_TCP, local, peer);
     return;
   }
+  m_clientLocal[m_nClients] = local;
+  m_clientPeer[m_nClients] = peer;
   m_clients[m_nClients++] = client;
+  m_record.AddEvent(TRAFFIC_CLIENT_CONNECTED, TRAFFIC_TCP, local, peer);
   ShowServerTitle();
 }
 
@@ -126,6 +139,7 @@ int CSocketTestDlg::SendToClients(const char* pData, int nLength)
   int nAccepted = 0;
   for (int i = 0; i < m_nClients; ++i) {
     const int nSent = send(m_clients[i], pData, nLength, 0);
+    RecordSend(nSent, pData, nLength, m_clientLocal[i], m_clientPeer[i]);
     if (nSent > 0)
       nAccepted = WrappingAdd(nAccepted, nSent);
   }

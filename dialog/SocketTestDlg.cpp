@@ -1,6 +1,7 @@
 // Channel state, data exchange, message map and the small handlers.
 #include "dialog/SocketTestDlg.h"
 
+#include "dialog/TrafficDlg.h"
 #include "platform/cwinapp.h"
 #include "platform/ddx.h"
 
@@ -18,11 +19,15 @@ CSocketTestDlg::CSocketTestDlg(CWnd* pParent)
       m_hIcon(AfxGetApp() ? AfxGetApp()->LoadIcon(IDR_MAINFRAME) : nullptr),
       m_socket(INVALID_SOCKET)
 {
+  // A failed write is told from the message loop, not from inside the read that logged it.
+  m_log.SetFailureHandler([](void* p) { static_cast<CSocketTestDlg*>(p)->PostMessage(WM_TRAFFIC_LOG_FAILED); }, this);
 }
 
 CSocketTestDlg::~CSocketTestDlg()
 {
   ReleaseSocket();
+  m_pTrafficDlg.reset();
+  m_record.SetSink(nullptr);
 }
 
 void CSocketTestDlg::DoDataExchange(CDataExchange* pDX)
@@ -56,6 +61,11 @@ BEGIN_MESSAGE_MAP(CSocketTestDlg, CDialog)
   ON_MESSAGE(WM_SOCKET_CLOSED, OnSocketClosed)
   ON_MESSAGE(WM_SOCKET_NOTIFY, OnSocketNotify)
   ON_WM_TIMER()
+  ON_COMMAND(ID_TRAFFIC_SHOW, OnTrafficShow)
+  ON_COMMAND(ID_TRAFFIC_LOG, OnTrafficLog)
+  ON_COMMAND(ID_TRAFFIC_PCAPNG, OnTrafficCapture)
+  ON_COMMAND(ID_RECV_SAVE, OnRecvSave)
+  ON_MESSAGE(WM_TRAFFIC_LOG_FAILED, OnTrafficLogFailed)
 END_MESSAGE_MAP()
 
 int CSocketTestDlg::GetMode()

@@ -1,14 +1,21 @@
 // The main dialog: owner of the channel, its socket, counters and receive buffer.
 #pragma once
 
+#include "dialog/TrafficLog.h"
+#include "dialog/TrafficRecord.h"
 #include "platform/cdialog.h"
 #include "platform/ipaddressctrl.h"
 #include "platform/winsock.h"
 #include "res/resource.h"
 
+#include <memory>
+
+class CTrafficDlg;
+
 #define WM_SOCKET_CLOSED (WM_USER + 102)
 #define WM_SOCKET_RECEIVE (WM_USER + 103)
 #define WM_SOCKET_NOTIFY (WM_USER + 105)
+#define WM_TRAFFIC_LOG_FAILED (WM_USER + 106)
 
 enum { MODE_TCP = 0, MODE_UDP = 1, MODE_MULTICAST = 2, MODE_TCP_SERVER = 3 };
 // The server mode's item, after the template's three so that a stored mode keeps its meaning.
@@ -38,6 +45,9 @@ inline constexpr int RECV_STAGING_SIZE = 8 * READ_BUFFER_SIZE;
 // About one display frame.
 inline constexpr unsigned RECV_REDRAW_INTERVAL_MS = 16;
 inline constexpr UINT_PTR ID_TIMER_RECV_REDRAW = 1;
+// A log file takes what waits at least once a second.
+inline constexpr UINT_PTR ID_TIMER_LOG_FLUSH = 2;
+inline constexpr UINT LOG_FLUSH_INTERVAL_MS = 1000;
 // Clients a listening dialog holds at once; one more is accepted and closed at once.
 inline constexpr int MAX_CLIENTS = 64;
 
@@ -45,6 +55,11 @@ inline constexpr int MAX_CLIENTS = 64;
 inline int WrappingAdd(int a, int b)
 {
   return static_cast<int>(static_cast<unsigned>(a) + static_cast<unsigned>(b));
+}
+
+inline bool IsMulticastGroup(DWORD dwHostOrderIP)
+{
+  return (dwHostOrderIP >> 28) == 0xE;
 }
 
 // An IPv4 socket address from a host-order address and the low 16 bits of a port.
@@ -102,6 +117,18 @@ protected:
   // The fields show the server mode's; the local port check box as it was before they did.
   BOOL m_bServerFields = FALSE;
   BOOL m_bUseLocalPortOutsideServer = FALSE;
+  // The traffic record runs from start-up; its window is made when first asked for.
+  CTrafficRecord m_record;
+  CTrafficLog m_log;
+  std::unique_ptr<CTrafficDlg> m_pTrafficDlg;
+  // The channel's ends as the record gives them: received datagrams of a group were sent to it.
+  TRAFFIC_PROTOCOL m_protocol = TRAFFIC_UDP;
+  TRAFFIC_ENDPOINT m_localEnd{};
+  TRAFFIC_ENDPOINT m_recvLocalEnd{};
+  TRAFFIC_ENDPOINT m_peerEnd{};
+  BOOL m_bChannelRecorded = FALSE;
+  TRAFFIC_ENDPOINT m_clientLocal[MAX_CLIENTS] = {};
+  TRAFFIC_ENDPOINT m_clientPeer[MAX_CLIENTS] = {};
 
   void OnSysCommand(UINT nID, LPARAM lParam);
   void OnPaint();
@@ -120,6 +147,11 @@ protected:
   void OnSocketAccept();
   void OnClientNotify(ws::SOCKET s, WORD wEvent);
   void OnTimer(UINT_PTR nIDEvent);
+  void OnTrafficShow();
+  void OnTrafficLog();
+  void OnTrafficCapture();
+  void OnRecvSave();
+  LRESULT OnTrafficLogFailed(WPARAM wParam, LPARAM lParam);
   DECLARE_MESSAGE_MAP()
 
   void LoadVersionTitle();
@@ -142,7 +174,13 @@ private:
   void CloseClients();
   void ShowServerTitle();
   int SendToClients(const char* pData, int nLength);
-  void ReceiveChunk(ws::SOCKET s, BOOL bStream);
+  void ReceiveChunk(ws::SOCKET s, BOOL bStream, int nClient = -1);
+  void RecordOpened(int nMode);
+  void RecordClosed();
+  void RecordSend(int nSent, const char* pData, int nLength, const TRAFFIC_ENDPOINT& local,
+                  const TRAFFIC_ENDPOINT& peer);
+  void SetRecvMenu();
+  void UpdateTrafficWindow();
   BYTE* StagingSpace();
   void MergeStaged();
   void RedrawReceiveDisplay();

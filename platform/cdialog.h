@@ -15,6 +15,11 @@ public:
   ~CDialog() override;
 
   virtual INT_PTR DoModal();
+  // A window that leaves the rest of the program usable: created, initialised and shown without a
+  // loop of its own; EndDialog then hides it and ShowWindow brings it back.
+  BOOL Create(UINT nIDTemplate, CWnd* pParentWnd = nullptr);
+  // Dialog units of this dialog's face to pixels.
+  void MapDialogRect(LPRECT lpRect) const;
   void EndDialog(int nResult);
   virtual BOOL OnInitDialog();
   BOOL UpdateData(BOOL bSaveAndValidate = TRUE);

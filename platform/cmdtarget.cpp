@@ -5,7 +5,8 @@ bool entryMatches(const AFX_MSGMAP_ENTRY& e, UINT nMessage, UINT nCode, UINT nID
 {
   if (e.nMessage != nMessage)
     return false;
-  return nMessage != WM_COMMAND || (e.nCode == nCode && e.nID == nID);
+  const bool bByControl = nMessage == WM_COMMAND || nMessage == WM_NOTIFY;
+  return !bByControl || (e.nCode == nCode && e.nID == nID);
 }
 }  // namespace
 

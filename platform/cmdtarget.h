@@ -4,6 +4,8 @@
 
 #include "platform/windef.h"
 
+struct NMHDR;
+
 class CCmdTarget;
 
 struct AFX_MSGMAP_ENTRY {
@@ -74,6 +76,13 @@ protected:                                      \
    }},
 #define ON_BN_CLICKED(id, memberFxn) ON_CONTROL(BN_CLICKED, id, memberFxn)
 #define ON_CBN_SELCHANGE(id, memberFxn) ON_CONTROL(CBN_SELCHANGE, id, memberFxn)
+// The handler takes the notification's header and a place for its result.
+#define ON_NOTIFY(code, id, memberFxn)                                                                         \
+  {WM_NOTIFY, static_cast<UINT>(code), static_cast<UINT>(id), [](CCmdTarget* p, WPARAM, LPARAM l) -> LRESULT { \
+     LRESULT result = 0;                                                                                       \
+     AFX_THIS(p)->memberFxn(reinterpret_cast<NMHDR*>(l), &result);                                             \
+     return result;                                                                                            \
+   }},
 #define ON_MESSAGE(message, memberFxn) \
   {static_cast<UINT>(message), 0, 0,   \
    [](CCmdTarget* p, WPARAM w, LPARAM l) -> LRESULT { return AFX_THIS(p)->memberFxn(w, l); }},

@@ -30,10 +30,17 @@ public:
   void SetWindowText(const CString& rString);
   void GetWindowText(CString& rString) const;
   BOOL EnableWindow(BOOL bEnable = TRUE);
+  // SW_SHOW also brings a top-level window to the front.
+  BOOL ShowWindow(int nCmdShow);
+  BOOL IsWindowVisible() const;
   BOOL IsWindowEnabled() const;
   CWnd* SetFocus();
   static CWnd* GetFocus();
   CMenu* GetSystemMenu(BOOL bRevert);
+  // Items a control's context menu shows after a separator below its own entries; the one chosen
+  // is posted to the control's window as WM_COMMAND with its id.
+  void SetContextMenuItems(const CMenu& items);
+  const CMenu* GetContextMenuItems() const { return m_pContextItems.get(); }
   HICON SetIcon(HICON hIcon, BOOL bBigIcon);
   HICON GetIcon(BOOL bBigIcon) const;
   BOOL IsIconic() const;
@@ -68,6 +75,7 @@ private:
   std::unique_ptr<WidgetLink> m_pLink;
   MSG m_currentMsg;
   std::unique_ptr<CMenu> m_pSysMenu;
+  std::unique_ptr<CMenu> m_pContextItems;
   std::map<UINT_PTR, QTimer*> m_timers;
   HICON m_hIconBig = nullptr;
   HICON m_hIconSmall = nullptr;

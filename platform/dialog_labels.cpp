@@ -10,7 +10,7 @@ constexpr int kLabelGap = 6;
 bool isNamedByOwnText(const DialogItemTemplate& item)
 {
   const std::string_view cls(item.windowClass);
-  return cls != "Edit" && cls != "ComboBox" && cls != "SysIPAddress32";
+  return cls != "Edit" && cls != "ComboBox" && cls != "SysIPAddress32" && cls != "SysListView32";
 }
 
 bool isLabel(const DialogItemTemplate& item)

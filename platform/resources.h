@@ -12,7 +12,7 @@ inline constexpr const char* kDialogFace = "宋体";
 
 struct DialogItemTemplate {
   int id;                   // IDC_STATIC for labels and group boxes
-  const char* windowClass;  // "Button", "Edit", "Static", "ComboBox", "SysIPAddress32"
+  const char* windowClass;  // "Button", "Edit", "Static", "ComboBox", "SysIPAddress32", "SysListView32"
   const char* text;         // caption; "#n" names icon n for SS_ICON statics
   DWORD style;              // beyond WS_CHILD | WS_VISIBLE
   short x, y, cx, cy;       // dialog units

@@ -73,6 +73,7 @@ inline constexpr UINT WM_PAINT = 0x000F;
 inline constexpr UINT WM_CLOSE = 0x0010;
 inline constexpr UINT WM_ICONERASEBKGND = 0x0027;
 inline constexpr UINT WM_QUERYDRAGICON = 0x0037;
+inline constexpr UINT WM_NOTIFY = 0x004E;
 inline constexpr UINT WM_SETICON = 0x0080;
 inline constexpr UINT WM_GETICON = 0x007F;
 inline constexpr UINT WM_KEYDOWN = 0x0100;
@@ -121,6 +122,8 @@ inline constexpr UINT ID_HELP = 0xE146;
 inline constexpr UINT SC_MINIMIZE = 0xF020;
 inline constexpr UINT SC_CLOSE = 0xF060;
 inline constexpr UINT SC_KEYMENU = 0xF100;
+inline constexpr int SW_HIDE = 0;
+inline constexpr int SW_SHOW = 5;
 inline constexpr int ICON_SMALL = 0;
 inline constexpr int ICON_BIG = 1;
 

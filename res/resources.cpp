@@ -2,6 +2,8 @@
 
 #include "res/resource.h"
 
+#include "platform/commctrl.h"
+
 namespace {
 
 constexpr DWORD kLabel = SS_LEFT | WS_GROUP | SS_CENTERIMAGE;
@@ -52,6 +54,17 @@ constexpr DialogItemTemplate kAboutItems[] = {
     {IDOK, "Button", "确定", BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 178, 7, 50, 14},
 };
 
+constexpr DialogItemTemplate kTrafficItems[] = {
+    {IDC_STATIC, "Static", "通信事件:", kLabel, 7, 4, 60, 8},
+    {IDC_TRAFFIC_LIST, "SysListView32", "", LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP, 7,
+     14, 446, 176},
+    {IDC_TRAFFIC_STATUS, "Static", "", SS_LEFT | SS_NOPREFIX, 7, 194, 446, 8},
+    {IDC_TRAFFIC_LOG, "Button", "记录到文件(&L)...", BS_PUSHBUTTON | WS_TABSTOP, 7, 206, 74, 14},
+    {IDC_TRAFFIC_PCAPNG, "Button", "保存为 pcapng(&P)...", BS_PUSHBUTTON | WS_TABSTOP, 85, 206, 80, 14},
+    {IDC_TRAFFIC_CLEAR, "Button", "清 空", BS_PUSHBUTTON | WS_TABSTOP, 353, 206, 48, 14},
+    {IDCANCEL, "Button", "关 闭", BS_PUSHBUTTON | WS_TABSTOP, 405, 206, 48, 14},
+};
+
 constexpr DialogTemplate kDialogs[] = {
     {IDD_ABOUTBOX,
      WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT,
@@ -63,6 +76,16 @@ constexpr DialogTemplate kDialogs[] = {
      kDialogFace,
      kAboutItems,
      {}},
+    {IDD_TRAFFIC,
+     WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_SETFONT,
+     0,
+     460,
+     226,
+     "通信记录",
+     9,
+     kDialogFace,
+     kTrafficItems,
+     {}},
     {IDD_SOCKETTEST_DIALOG,
      WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME | DS_SETFONT, WS_EX_APPWINDOW,
      328, 277, "Quorvin", 9, kDialogFace, kMainDialogItems, kMainDialogInit},
@@ -70,6 +93,7 @@ constexpr DialogTemplate kDialogs[] = {
 
 constexpr StringResource kStrings[] = {
     {IDS_ABOUTBOX, "关于 Quorvin(&A)..."},
+    {IDS_TRAFFIC, "通信记录(&R)..."},
     {IDP_SOCKETS_INIT_FAILED, "Windows 通信端口初始化失败。"},
 };
 

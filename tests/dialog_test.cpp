@@ -164,7 +164,8 @@ TEST_F(WindowChrome, SystemMenuEndsWithAbout)
 TEST_F(WindowChrome, RightClickAndAltSpaceOpenTheSystemMenu)
 {
   auto dlg = NewDialog();
-  const QStringList expected{QStringLiteral("最小化(&N)"), QStringLiteral("关闭(&C)\tAlt+F4"), QStringLiteral("-"),
+  const QStringList expected{QStringLiteral("最小化(&N)"), QStringLiteral("关闭(&C)\tAlt+F4"),
+                             QStringLiteral("通信记录(&R)..."), QStringLiteral("-"),
                              QStringLiteral("关于 Quorvin(&A)...")};
   for (bool fromKeyboard : {false, true}) {
     QStringList seen;
@@ -201,7 +202,7 @@ TEST_F(WindowChrome, NoAboutEntryWithAnEmptyString)
   auto dlg = NewDialog();
   const auto& items = dlg->GetSystemMenu(FALSE)->items();
   AfxSetResourceTable(&real);
-  ASSERT_EQ(items.size(), 2u);  // minimise and close only
+  ASSERT_EQ(items.size(), 3u);  // minimise, close and the record only
   EXPECT_NE(items.back().nFlags, MF_SEPARATOR);
 }
 

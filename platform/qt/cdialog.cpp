@@ -60,6 +60,8 @@ struct CDialog::Impl {
   int result = -1;
   bool ended = false;
   int defaultButtonId = 0;
+  bool modeless = false;
+  DialogBaseUnits units{};
 };
 
 platform::DialogWidget::DialogWidget(CDialog* pOwner, QWidget* parent, Qt::WindowFlags flags)
@@ -124,12 +126,13 @@ BOOL CDialog::createIndirect()
   w->setFont(font);
   const QFontMetrics fm(font);
   const DialogBaseUnits units = BaseUnitsFromMetrics(fm.horizontalAdvance(QLatin1String(kAlphabet)), fm.height());
-  const RECT size = MapDialogRect({0, 0, t.cx, t.cy}, units);
+  d->units = units;
+  const RECT size = ::MapDialogRect({0, 0, t.cx, t.cy}, units);
   w->setFixedSize(size.right, size.bottom);
   w->setWindowTitle(platform::fromCodePage(t.caption));
   platform::ApplyDialogPalette(w);
   w->setAutoFillBackground(true);
-  if (parentWidget)
+  if (parentWidget && !d->modeless)
     w->setWindowModality(Qt::ApplicationModal);
 
   QWidget* previousTabStop = nullptr;
@@ -138,7 +141,7 @@ BOOL CDialog::createIndirect()
     QWidget* c = platform::CreateControl(w, item.windowClass, item.style, platform::fromCodePage(item.text));
     if (!c)
       continue;
-    const RECT r = MapDialogRect({item.x, item.y, item.x + item.cx, item.y + item.cy}, units);
+    const RECT r = ::MapDialogRect({item.x, item.y, item.x + item.cx, item.y + item.cy}, units);
     int height = r.bottom - r.top;
     if (std::string_view(item.windowClass) == "ComboBox")
       height = std::min(height, c->sizeHint().height());  // the template's height includes the list
@@ -212,6 +215,28 @@ INT_PTR CDialog::DoModal()
   }
   destroyWindow();
   return d->result;
+}
+
+BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd)
+{
+  m_nIDTemplate = nIDTemplate;
+  if (pParentWnd)
+    m_pParentWnd = pParentWnd;
+  d->modeless = true;
+  if (!createIndirect())
+    return FALSE;
+  if (OnInitDialog())
+    focusFirstTabStop();
+  d->widget->show();
+  d->widget->activateWindow();
+  d->widget->raise();
+  return TRUE;
+}
+
+void CDialog::MapDialogRect(LPRECT lpRect) const
+{
+  if (lpRect)
+    *lpRect = ::MapDialogRect(*lpRect, d->units);
 }
 
 void CDialog::focusFirstTabStop()

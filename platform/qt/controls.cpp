@@ -1,6 +1,8 @@
+#include "platform/commctrl.h"
 #include "platform/cwinapp.h"
 #include "platform/qt/edit_menu.h"
 #include "platform/qt/ipaddress_widget.h"
+#include "platform/qt/list_view.h"
 #include "platform/qt/multiline_edit.h"
 #include "platform/qt/qt_private.h"
 #include "platform/qt/receive_view.h"
@@ -229,6 +231,8 @@ QWidget* CreateControl(QWidget* parent, const char* windowClass, DWORD style, co
     return createCombo(parent, style);
   if (cls == "SysIPAddress32")
     return new IpAddressWidget(parent);
+  if (cls == "SysListView32")
+    return new ListView(parent);
   return nullptr;
 }
 
@@ -250,6 +254,8 @@ auto visitControl(QWidget* w, Visitor&& visit)
     return visit(combo);
   if (auto* view = dynamic_cast<ReceiveView*>(w))
     return visit(view);
+  if (auto* list = dynamic_cast<ListView*>(w))
+    return visit(list);
   if (auto* multi = dynamic_cast<MultiLineEdit*>(w))
     return visit(multi);
   if (auto* line = qobject_cast<QLineEdit*>(w))
@@ -287,6 +293,46 @@ LRESULT receiveViewProc(ReceiveView* view, UINT message, WPARAM wParam, LPARAM l
   }
 }
 
+LRESULT listViewProc(ListView* list, UINT message, WPARAM wParam, LPARAM lParam)
+{
+  switch (message) {
+  case LVM_INSERTCOLUMN: {
+    const auto* column = reinterpret_cast<const LVCOLUMN*>(lParam);
+    if (!column)
+      return -1;
+    const int at = static_cast<int>(wParam);
+    list->insertColumn(at, fromCodePage(column->mask & LVCF_TEXT ? column->pszText : ""),
+                       column->mask & LVCF_WIDTH ? column->cx : 80);
+    return at;
+  }
+  case LVM_SETITEMCOUNT:
+    list->setRowCount(static_cast<int>(wParam), (lParam & LVSICF_NOSCROLL) != 0);
+    return TRUE;
+  case LVM_GETITEMCOUNT:
+    return list->ownerData()->rowCount();
+  case LVM_ENSUREVISIBLE: {
+    const int row = static_cast<int>(wParam);
+    if (row < 0 || row >= list->ownerData()->rowCount())
+      return FALSE;
+    list->ensureVisible(row);
+    return TRUE;
+  }
+  case LVM_GETTOPINDEX:
+    return list->topIndex();
+  case LVM_GETCOUNTPERPAGE:
+    return list->countPerPage();
+  case LVM_GETSELECTEDCOUNT:
+    return list->selectedCount();
+  case LVM_GETNEXTITEM:
+    return (lParam & LVNI_SELECTED) ? list->nextSelected(static_cast<int>(static_cast<std::intptr_t>(wParam))) : -1;
+  case WM_COPY:
+    list->copy();
+    return 0;
+  default:
+    return 0;
+  }
+}
+
 LRESULT buttonProc(QAbstractButton* button, UINT message, WPARAM wParam)
 {
   if (message == BM_GETCHECK)
@@ -304,6 +350,7 @@ LRESULT ControlWindowProc(QWidget* w, UINT message, WPARAM wParam, LPARAM lParam
                              [&](QAbstractButton* button) { return buttonProc(button, message, wParam); },
                              [&](QComboBox* combo) { return comboProc(combo, message, wParam, lParam); },
                              [&](ReceiveView* view) { return receiveViewProc(view, message, wParam, lParam); },
+                             [&](ListView* list) { return listViewProc(list, message, wParam, lParam); },
                              [&](MultiLineEdit* multi) { return plainEditProc(multi, message, wParam, lParam); },
                              [&](QLineEdit* line) { return lineEditProc(line, message, wParam, lParam); },
                              [&](IpAddressWidget* ip) { return ipAddressProc(ip, message, lParam); },

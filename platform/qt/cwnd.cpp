@@ -1,6 +1,7 @@
 #include "platform/cwnd.h"
 
 #include "platform/cmenu.h"
+#include "platform/commctrl.h"
 #include "platform/qt/qt_private.h"
 
 #include <QApplication>
@@ -119,7 +120,14 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
   const MSG previous = m_currentMsg;
   m_currentMsg = {this, message, wParam, lParam};
-  const AFX_MSGMAP_ENTRY* entry = FindMessageEntry(message, HIWORD(wParam), LOWORD(wParam));
+  UINT nCode = HIWORD(wParam);
+  UINT nID = LOWORD(wParam);
+  if (message == WM_NOTIFY && lParam) {
+    const auto* pHeader = reinterpret_cast<const NMHDR*>(lParam);
+    nCode = pHeader->code;
+    nID = static_cast<UINT>(pHeader->idFrom);
+  }
+  const AFX_MSGMAP_ENTRY* entry = FindMessageEntry(message, nCode, nID);
   const LRESULT result = entry ? entry->pfn(this, wParam, lParam) : DefWindowProc(message, wParam, lParam);
   m_currentMsg = previous;
   return result;
@@ -197,6 +205,33 @@ BOOL CWnd::EnableWindow(BOOL bEnable)
   const BOOL wasDisabled = !m_pWidget->isEnabled();
   m_pWidget->setEnabled(bEnable != FALSE);
   return wasDisabled;
+}
+
+BOOL CWnd::ShowWindow(int nCmdShow)
+{
+  if (!m_pWidget)
+    return FALSE;
+  const BOOL wasVisible = m_pWidget->isVisible();
+  if (nCmdShow == SW_HIDE) {
+    m_pWidget->hide();
+    return wasVisible;
+  }
+  m_pWidget->show();
+  if (m_pWidget->isWindow()) {
+    m_pWidget->raise();
+    m_pWidget->activateWindow();
+  }
+  return wasVisible;
+}
+
+BOOL CWnd::IsWindowVisible() const
+{
+  return m_pWidget && m_pWidget->isVisible();
+}
+
+void CWnd::SetContextMenuItems(const CMenu& items)
+{
+  m_pContextItems = std::make_unique<CMenu>(items);
 }
 
 BOOL CWnd::IsWindowEnabled() const

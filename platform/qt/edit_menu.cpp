@@ -1,5 +1,8 @@
 #include "platform/qt/edit_menu.h"
 
+#include "platform/cmenu.h"
+#include "platform/qt/qt_private.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
@@ -40,10 +43,33 @@ void showMenu(QWidget* edit, const QPoint& at, const EditActions& a)
   addItem(menu, "删除(&D)", a.hasSelection && !a.readOnly, a.erase);
   menu.addSeparator();
   addItem(menu, "全选(&A)", !a.empty, a.selectAll);
+  AppendOwnerItems(menu, edit);
   menu.exec(edit->mapToGlobal(at));
 }
 
 }  // namespace
+
+void AppendOwnerItems(QMenu& menu, QWidget* control)
+{
+  const CWnd* pControl = CWnd::fromWidget(control);
+  const CMenu* pItems = pControl ? pControl->GetContextMenuItems() : nullptr;
+  if (!pItems || pItems->items().empty())
+    return;
+  menu.addSeparator();
+  for (const CMenu::Item& item : pItems->items()) {
+    if (item.nFlags & MF_SEPARATOR) {
+      menu.addSeparator();
+      continue;
+    }
+    QAction* action = menu.addAction(fromCodePage(item.text));
+    const UINT nID = item.nID;
+    // Posted, so the command runs once the menu has closed, not inside its loop.
+    QObject::connect(action, &QAction::triggered, control, [control, nID] {
+      if (CWnd* pWindow = WindowOf(control))
+        pWindow->PostMessage(WM_COMMAND, MAKEWPARAM(nID, 0), 0);
+    });
+  }
+}
 
 void UsePlatformEditMenu(QLineEdit* e)
 {

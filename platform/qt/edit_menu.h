@@ -10,6 +10,9 @@ class QWidget;
 
 namespace platform {
 
+// The items the control's owner set (CWnd::SetContextMenuItems), after a separator.
+void AppendOwnerItems(QMenu& menu, QWidget* control);
+
 // Gives the edit the platform's menu in place of Qt's own.
 void UsePlatformEditMenu(QLineEdit* edit);
 void UsePlatformEditMenu(QPlainTextEdit* edit);

@@ -1,5 +1,6 @@
 #include "platform/qt/receive_view.h"
 
+#include "platform/qt/edit_menu.h"
 #include "platform/qt/qt_private.h"
 
 #include <QAccessible>
@@ -290,6 +291,7 @@ void ReceiveView::contextMenuEvent(QContextMenuEvent* e)
   menu.addSeparator();
   QAction* all = menu.addAction(QStringLiteral("全选(&A)"), this, &ReceiveView::selectAll);
   all->setEnabled(!m_text.isEmpty());
+  platform::AppendOwnerItems(menu, this);
   menu.exec(e->globalPos());
 }
 

@@ -9,6 +9,7 @@ ROLE_CHECK = pyatspi.ROLE_CHECK_BOX
 ROLE_TEXT = pyatspi.ROLE_TEXT
 ROLE_COMBO = pyatspi.ROLE_COMBO_BOX
 ROLE_LABEL = pyatspi.ROLE_LABEL
+ROLE_TABLE = pyatspi.ROLE_TABLE
 MODES = ["TCP", "UDP", "UDP(组播模式)", "TCP服务器"]
 
 
@@ -57,6 +58,12 @@ def act(obj, *names):
             action.doAction(available.index(name))
             return
     raise AssertionError(f"{obj.name!r} offers none of {names}; it has {available}")
+
+
+def table_rows(table):
+    """Every row of a table as the texts of its cells, as a screen reader reads them."""
+    t = fresh(table).queryTable()
+    return [[fresh(t.getAccessibleAt(r, c)).name for c in range(t.nColumns)] for r in range(t.nRows)]
 
 
 def press(obj):

@@ -24,8 +24,11 @@ public:
   using CSocketTestDlg::m_byLastType;
   using CSocketTestDlg::m_clients;
   using CSocketTestDlg::m_dwDestIP;
+  using CSocketTestDlg::m_log;
   using CSocketTestDlg::m_nClients;
   using CSocketTestDlg::m_nRecvLen;
+  using CSocketTestDlg::m_pTrafficDlg;
+  using CSocketTestDlg::m_record;
   using CSocketTestDlg::m_recvBuf;
   using CSocketTestDlg::m_socket;
   using CSocketTestDlg::m_strTitle;

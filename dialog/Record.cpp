@@ -1,0 +1,160 @@
+// The traffic record: what the channel records, its window, the log file, the capture file and
+// saving the receive buffer.
+#include "dialog/SocketTestDlg.h"
+
+#include "codec/hexcodec.h"
+#include "dialog/Pcapng.h"
+#include "dialog/TrafficDlg.h"
+#include "platform/cfiledialog.h"
+#include "platform/cmenu.h"
+#include "platform/cwinapp.h"
+#include "platform/route.h"
+
+using namespace ws;
+
+namespace {
+constexpr const char* kLogFilter = "记录文件 (*.log)|*.log|文本文件 (*.txt)|*.txt|所有文件 (*)|*||";
+constexpr const char* kCaptureFilter = "pcapng 抓包文件 (*.pcapng)|*.pcapng||";
+constexpr const char* kReceivedFilter = "原始数据 (*.bin)|*.bin|显示文本 (*.txt)|*.txt||";
+enum { RECV_SAVE_RAW = 1, RECV_SAVE_TEXT = 2 };
+
+void ReportFileError(const char* pszFormat, const CString& strPath, int nError)
+{
+  CString str;
+  str.Format(pszFormat, static_cast<LPCTSTR>(strPath), nError, static_cast<LPCTSTR>(CFile::ErrorText(nError)));
+  AfxMessageBox(str);
+}
+
+// Writes the bytes to a new file, or says why not.
+void SaveBytes(const CString& strPath, const void* pData, int nLength)
+{
+  CFile file;
+  if (!file.Open(strPath, CFile::modeWrite | CFile::modeCreate) || !file.Write(pData, static_cast<UINT>(nLength)) ||
+      !file.Close())
+    ReportFileError("保存 %s 失败[%d]:%s.", strPath, file.GetLastError());
+}
+}  // namespace
+
+// The ends are known once the channel is open: a socket bound to every interface sends from the
+// address the route to the destination picks.
+void CSocketTestDlg::RecordOpened(int nMode)
+{
+  sockaddr_in addrName{};
+  int nNameLen = sizeof addrName;
+  getsockname(m_socket, reinterpret_cast<sockaddr*>(&addrName), &nNameLen);
+  const BOOL bServer = nMode == MODE_TCP_SERVER;
+  m_protocol = nMode == MODE_TCP || bServer ? TRAFFIC_TCP : TRAFFIC_UDP;
+  m_localEnd = EndpointOf(addrName);
+  m_peerEnd = bServer ? TRAFFIC_ENDPOINT{} : TRAFFIC_ENDPOINT{m_dwDestIP, static_cast<WORD>(m_nDestPort & 0xFFFF)};
+  if (m_localEnd.dwAddress == INADDR_ANY && !bServer)
+    m_localEnd.dwAddress = platform::SourceAddressToward(m_dwDestIP);
+  m_recvLocalEnd = m_localEnd;
+  if (nMode == MODE_MULTICAST && IsMulticastGroup(m_dwDestIP))
+    m_recvLocalEnd.dwAddress = m_dwDestIP;
+  m_record.AddEvent(TRAFFIC_OPENED, m_protocol, m_localEnd, m_peerEnd);
+  m_bChannelRecorded = TRUE;
+}
+
+void CSocketTestDlg::RecordClosed()
+{
+  if (!m_bChannelRecorded)
+    return;
+  m_bChannelRecorded = FALSE;
+  m_record.AddEvent(TRAFFIC_CLOSED, m_protocol, m_localEnd, m_peerEnd);
+}
+
+// The dialog says nothing of a failed send; the record says why nothing left.
+void CSocketTestDlg::RecordSend(int nSent, const char* pData, int nLength, const TRAFFIC_ENDPOINT& local,
+                                const TRAFFIC_ENDPOINT& peer)
+{
+  if (nSent > 0) {
+    m_record.AddData(TRAFFIC_SENT, m_protocol, local, peer, reinterpret_cast<const BYTE*>(pData), nSent);
+    return;
+  }
+  m_record.AddEvent(TRAFFIC_SEND_FAILED, m_protocol, local, peer, WSAGetLastError(), nLength);
+}
+
+void CSocketTestDlg::SetRecvMenu()
+{
+  CMenu menu;
+  menu.AppendMenu(MF_STRING, ID_TRAFFIC_SHOW, "通信记录(&R)...");
+  menu.AppendMenu(MF_STRING, ID_TRAFFIC_LOG, m_log.IsLogging() ? "停止记录到文件(&L)" : "记录到文件(&L)...");
+  menu.AppendMenu(MF_STRING, ID_RECV_SAVE, "保存接收数据(&S)...");
+  GetDlgItem(IDC_RECV_TEXT)->SetContextMenuItems(menu);
+}
+
+void CSocketTestDlg::UpdateTrafficWindow()
+{
+  SetRecvMenu();
+  if (m_pTrafficDlg)
+    m_pTrafficDlg->Refresh();
+}
+
+void CSocketTestDlg::OnTrafficShow()
+{
+  if (m_pTrafficDlg && m_pTrafficDlg->GetSafeHwnd()) {
+    m_pTrafficDlg->ShowWindow(SW_SHOW);
+    return;
+  }
+  m_pTrafficDlg = std::make_unique<CTrafficDlg>(m_record, m_log, this);
+  if (!m_pTrafficDlg->Create(CTrafficDlg::IDD, this))
+    m_pTrafficDlg.reset();
+}
+
+void CSocketTestDlg::OnTrafficLog()
+{
+  if (m_log.IsLogging()) {
+    m_log.Stop();
+    KillTimer(ID_TIMER_LOG_FLUSH);
+    m_record.SetSink(nullptr);
+    UpdateTrafficWindow();
+    return;
+  }
+  // Appended to, never emptied, so no question of replacing an existing file.
+  CFileDialog dlg(FALSE, "log", "lanspry.log", OFN_HIDEREADONLY, kLogFilter, this);
+  if (dlg.DoModal() != IDOK)
+    return;
+  if (!m_log.Start(dlg.GetPathName())) {
+    ReportFileError("无法打开记录文件 %s[%d]:%s.", dlg.GetPathName(), m_log.GetLastError());
+    UpdateTrafficWindow();
+    return;
+  }
+  m_record.SetSink(&m_log);
+  SetTimer(ID_TIMER_LOG_FLUSH, LOG_FLUSH_INTERVAL_MS, nullptr);
+  UpdateTrafficWindow();
+}
+
+LRESULT CSocketTestDlg::OnTrafficLogFailed(WPARAM, LPARAM)
+{
+  KillTimer(ID_TIMER_LOG_FLUSH);
+  m_record.SetSink(nullptr);
+  UpdateTrafficWindow();
+  ReportFileError("写入记录文件 %s 失败[%d]:%s, 已停止记录.", m_log.GetPath(), m_log.GetLastError());
+  return 0;
+}
+
+void CSocketTestDlg::OnTrafficCapture()
+{
+  CFileDialog dlg(FALSE, "pcapng", "lanspry.pcapng", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, kCaptureFilter, this);
+  if (dlg.DoModal() != IDOK)
+    return;
+  CFile file;
+  if (!file.Open(dlg.GetPathName(), CFile::modeWrite | CFile::modeCreate) || !WritePcapng(m_record, file) ||
+      !file.Close())
+    ReportFileError("保存 %s 失败[%d]:%s.", dlg.GetPathName(), file.GetLastError());
+}
+
+// The bytes held, exactly; or the text the display shows for them.
+void CSocketTestDlg::OnRecvSave()
+{
+  CFileDialog dlg(FALSE, "bin", "received.bin", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, kReceivedFilter, this);
+  if (dlg.DoModal() != IDOK)
+    return;
+  MergeStaged();
+  if (dlg.m_ofn.nFilterIndex != RECV_SAVE_TEXT) {
+    SaveBytes(dlg.GetPathName(), m_recvBuf, m_nRecvLen);
+    return;
+  }
+  const CString strText = RenderReceiveBuffer(m_recvBuf, m_nRecvLen, IsChecked(IDC_HEX_RECV));
+  SaveBytes(dlg.GetPathName(), static_cast<LPCTSTR>(strText), strText.GetLength());
+}

@@ -1,0 +1,160 @@
+#include "dialog/TrafficDlg.h"
+
+#include "dialog/TrafficText.h"
+#include "platform/commctrl.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+struct ColumnTemplate {
+  const char* pszTitle;
+  int cx;  // dialog units
+};
+constexpr ColumnTemplate kColumns[TRAFFIC_COLUMNS] = {
+    {"时间", 60}, {"事件", 42}, {"对端", 74}, {"长度", 26}, {"十六进制", 150}, {"文本", 90},
+};
+
+// Where a cell's text goes: at most the buffer, never half a character.
+void CopyCellText(const CString& str, LPTSTR pszDest, int cchMax)
+{
+  if (!pszDest || cchMax <= 0)
+    return;
+  int n = std::min(str.GetLength(), cchMax - 1);
+  const char* p = str;
+  while (n > 0 && n < str.GetLength() && (static_cast<unsigned char>(p[n]) & 0xC0) == 0x80)
+    --n;
+  std::memcpy(pszDest, p, static_cast<std::size_t>(n));
+  pszDest[n] = '\0';
+}
+}  // namespace
+
+CTrafficDlg::CTrafficDlg(CTrafficRecord& record, CTrafficLog& log, CWnd* pOwner)
+    : CDialog(IDD_TRAFFIC, pOwner), m_record(record), m_log(log), m_pOwner(pOwner)
+{
+}
+
+BOOL CTrafficDlg::OnInitDialog()
+{
+  CDialog::OnInitDialog();
+  CWnd* pList = GetDlgItem(IDC_TRAFFIC_LIST);
+  for (int i = 0; i < TRAFFIC_COLUMNS; ++i) {
+    RECT rc{0, 0, kColumns[i].cx, 8};
+    MapDialogRect(&rc);
+    LVCOLUMN column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.cx = rc.right;
+    column.pszText = const_cast<LPTSTR>(kColumns[i].pszTitle);
+    pList->SendMessage(LVM_INSERTCOLUMN, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
+  }
+  Refresh();
+  SetTimer(ID_TIMER_TRAFFIC_REFRESH, TRAFFIC_REFRESH_MS, nullptr);
+  return TRUE;
+}
+
+// Enter has no default button to press here; the window stays.
+void CTrafficDlg::OnOK() {}
+
+// Closing only hides: the record and the rows' history go on.
+void CTrafficDlg::OnCancel()
+{
+  ShowWindow(SW_HIDE);
+}
+
+void CTrafficDlg::OnTimer(UINT_PTR nIDEvent)
+{
+  if (nIDEvent == ID_TIMER_TRAFFIC_REFRESH && IsWindowVisible())
+    Refresh();
+}
+
+BOOL CTrafficDlg::IsFollowingEnd()
+{
+  CWnd* pList = GetDlgItem(IDC_TRAFFIC_LIST);
+  const auto nTop = static_cast<int>(pList->SendMessage(LVM_GETTOPINDEX));
+  const auto nPage = static_cast<int>(pList->SendMessage(LVM_GETCOUNTPERPAGE));
+  return nTop + nPage >= m_nShownCount;
+}
+
+void CTrafficDlg::Refresh()
+{
+  CWnd* pList = GetDlgItem(IDC_TRAFFIC_LIST);
+  if (m_record.GetSerial() != m_nShownSerial) {
+    const BOOL bFollow = IsFollowingEnd();
+    m_nShownSerial = m_record.GetSerial();
+    m_nShownCount = m_record.GetCount();
+    pList->SendMessage(LVM_SETITEMCOUNT, static_cast<WPARAM>(m_nShownCount), bFollow ? 0 : LVSICF_NOSCROLL);
+    if (bFollow && m_nShownCount > 0)
+      pList->SendMessage(LVM_ENSUREVISIBLE, static_cast<WPARAM>(m_nShownCount - 1), FALSE);
+  }
+  const CString strStatus = StatusText();
+  if (!(strStatus == m_strStatus)) {
+    m_strStatus = strStatus;
+    GetDlgItem(IDC_TRAFFIC_STATUS)->SetWindowText(m_strStatus);
+  }
+  if (m_log.IsLogging() == m_bShownLogging)
+    return;
+  m_bShownLogging = m_log.IsLogging();
+  GetDlgItem(IDC_TRAFFIC_LOG)->SetWindowText(m_bShownLogging ? "停止记录(&L)" : "记录到文件(&L)...");
+}
+
+CString CTrafficDlg::StatusText() const
+{
+  CString str;
+  str.Format("共 %d 条事件", m_record.GetCount());
+  std::string text = str.str();
+  if (m_record.GetDropped() > 0) {
+    str.Format(", 更早的 %llu 条已让位", static_cast<unsigned long long>(m_record.GetDropped()));
+    text += str.str();
+  }
+  if (m_log.IsLogging()) {
+    str.Format("; 记录到 %s, 已写入 %llu 行", static_cast<LPCTSTR>(m_log.GetPath()),
+               static_cast<unsigned long long>(m_log.GetLines()));
+    text += str.str();
+  } else if (m_log.HasFailed()) {
+    str.Format(
+        "; 记录已停止: 写入 %s 失败[%d]:%s, 已写入 %llu 行, %llu 行未能写入", static_cast<LPCTSTR>(m_log.GetPath()),
+        m_log.GetLastError(), static_cast<LPCTSTR>(CFile::ErrorText(m_log.GetLastError())),
+        static_cast<unsigned long long>(m_log.GetLines()), static_cast<unsigned long long>(m_log.GetLostLines()));
+    text += str.str();
+  }
+  return CString(std::move(text));
+}
+
+void CTrafficDlg::OnGetDispInfo(NMHDR* pNMHDR, LRESULT* pResult)
+{
+  auto* pInfo = reinterpret_cast<NMLVDISPINFO*>(pNMHDR);
+  *pResult = 0;
+  LVITEM& item = pInfo->item;
+  if (!(item.mask & LVIF_TEXT) || item.iItem < 0 || item.iItem >= m_record.GetCount())
+    return;
+  const TRAFFIC_EVENT& event = m_record.GetEvent(item.iItem);
+  BYTE preview[std::max(TRAFFIC_HEX_PREVIEW, TRAFFIC_TEXT_PREVIEW)];
+  const int nHeld = m_record.CopyPayload(event, preview, static_cast<int>(sizeof preview));
+  CopyCellText(TrafficColumnText(event, preview, nHeld, item.iSubItem), item.pszText, item.cchTextMax);
+}
+
+void CTrafficDlg::OnClear()
+{
+  m_record.Clear();
+  Refresh();
+}
+
+// The files are the owner's business, as the receive display's menu asks for them too.
+void CTrafficDlg::OnLog()
+{
+  m_pOwner->SendMessage(WM_COMMAND, ID_TRAFFIC_LOG, 0);
+  Refresh();
+}
+
+void CTrafficDlg::OnCapture()
+{
+  m_pOwner->SendMessage(WM_COMMAND, ID_TRAFFIC_PCAPNG, 0);
+}
+
+BEGIN_MESSAGE_MAP(CTrafficDlg, CDialog)
+  ON_WM_TIMER()
+  ON_NOTIFY(LVN_GETDISPINFO, IDC_TRAFFIC_LIST, OnGetDispInfo)
+  ON_BN_CLICKED(IDC_TRAFFIC_CLEAR, OnClear)
+  ON_BN_CLICKED(IDC_TRAFFIC_LOG, OnLog)
+  ON_BN_CLICKED(IDC_TRAFFIC_PCAPNG, OnCapture)
+END_MESSAGE_MAP()

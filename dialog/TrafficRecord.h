@@ -1,0 +1,98 @@
+// The traffic record: every chunk sent or received and every channel event, with its time and
+// peer, the newest TRAFFIC_RECORD_LIMIT of them held in memory; a sink sees each event as it comes.
+#pragma once
+
+#include "platform/winsock.h"
+
+#include <cstdint>
+#include <memory>
+
+inline constexpr int TRAFFIC_RECORD_LIMIT = 100000;
+// Payload bytes held beside the events; the oldest payloads give way first, so a flood of large
+// chunks keeps its newest bytes and every event's length.
+inline constexpr int TRAFFIC_PAYLOAD_BUDGET = 32 * 1024 * 1024;
+
+enum TRAFFIC_KIND : BYTE {
+  TRAFFIC_RECEIVED,
+  TRAFFIC_SENT,
+  TRAFFIC_SEND_FAILED,
+  TRAFFIC_OPENED,
+  TRAFFIC_CLOSED,
+  TRAFFIC_CLIENT_CONNECTED,
+  TRAFFIC_CLIENT_CLOSED,
+  TRAFFIC_CLIENT_REFUSED,
+};
+
+enum TRAFFIC_PROTOCOL : BYTE { TRAFFIC_TCP, TRAFFIC_UDP };
+
+// Addresses and ports in host order.
+struct TRAFFIC_ENDPOINT {
+  DWORD dwAddress;
+  WORD wPort;
+};
+
+struct TRAFFIC_EVENT {
+  std::int64_t nTimeMicros;  // since the epoch
+  TRAFFIC_KIND kind;
+  TRAFFIC_PROTOCOL protocol;
+  TRAFFIC_ENDPOINT local;
+  TRAFFIC_ENDPOINT peer;
+  int nLength;               // payload bytes of data, the bytes meant to go of a failed send, else 0
+  int nError;                // the socket error of a failed send
+  std::uint64_t nPayloadAt;  // where the payload starts in the record's byte stream
+};
+
+TRAFFIC_ENDPOINT EndpointOf(const ws::sockaddr_in& addr);
+inline bool IsDataEvent(TRAFFIC_KIND kind)
+{
+  return kind == TRAFFIC_RECEIVED || kind == TRAFFIC_SENT;
+}
+
+class CTrafficSink {
+public:
+  virtual ~CTrafficSink() = default;
+  virtual void OnTrafficEvent(const TRAFFIC_EVENT& event, const BYTE* pPayload) = 0;
+};
+
+class CTrafficRecord {
+public:
+  CTrafficRecord();
+  ~CTrafficRecord();
+  CTrafficRecord(const CTrafficRecord&) = delete;
+  CTrafficRecord& operator=(const CTrafficRecord&) = delete;
+
+  void AddData(TRAFFIC_KIND kind, TRAFFIC_PROTOCOL protocol, const TRAFFIC_ENDPOINT& local,
+               const TRAFFIC_ENDPOINT& peer, const BYTE* pData, int nLength);
+  // A failed send gives its error and the bytes it meant to send.
+  void AddEvent(TRAFFIC_KIND kind, TRAFFIC_PROTOCOL protocol, const TRAFFIC_ENDPOINT& local,
+                const TRAFFIC_ENDPOINT& peer, int nError = 0, int nLength = 0);
+  void Clear();
+
+  // Events held, oldest first: index 0 is the oldest still held.
+  int GetCount() const { return m_nCount; }
+  const TRAFFIC_EVENT& GetEvent(int nIndex) const;
+  // Copies up to nMax bytes of the event's payload that are still held; returns how many.
+  int CopyPayload(const TRAFFIC_EVENT& event, BYTE* pDest, int nMax) const;
+  // The payload bytes still held of this event: all of them, or none once they gave way.
+  int HeldPayload(const TRAFFIC_EVENT& event) const;
+  // Grows by one with every event added, cleared or not, so a viewer can tell it has news.
+  std::uint64_t GetSerial() const { return m_nSerial; }
+  // Events that gave way to newer ones since the last Clear.
+  std::uint64_t GetDropped() const { return m_nDropped; }
+
+  void SetSink(CTrafficSink* pSink) { m_pSink = pSink; }
+  CTrafficSink* GetSink() const { return m_pSink; }
+
+private:
+  TRAFFIC_EVENT& Append();
+
+  // Allocated, not cleared: pages are touched only as the record fills.
+  std::unique_ptr<TRAFFIC_EVENT[]> m_events;
+  std::unique_ptr<BYTE[]> m_payload;
+  int m_nFirst = 0;
+  int m_nCount = 0;
+  std::uint64_t m_nPayloadEnd = 0;
+  std::uint64_t m_nSerial = 0;
+  std::uint64_t m_nDropped = 0;
+  CTrafficSink* m_pSink = nullptr;
+};

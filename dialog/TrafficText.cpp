@@ -1,0 +1,192 @@
+#include "dialog/TrafficText.h"
+
+#include "dialog/SocketTestDlg.h"
+#include "platform/clock.h"
+
+#include <algorithm>
+
+namespace {
+constexpr const char* kHexDigits = "0123456789ABCDEF";
+
+const char* EventName(TRAFFIC_KIND kind)
+{
+  switch (kind) {
+  case TRAFFIC_RECEIVED:
+    return "收";
+  case TRAFFIC_SENT:
+    return "发";
+  case TRAFFIC_SEND_FAILED:
+    return "发送失败";
+  case TRAFFIC_OPENED:
+    return "打开";
+  case TRAFFIC_CLOSED:
+    return "关闭";
+  case TRAFFIC_CLIENT_CONNECTED:
+    return "客户端连接";
+  case TRAFFIC_CLIENT_CLOSED:
+    return "客户端断开";
+  case TRAFFIC_CLIENT_REFUSED:
+    return "客户端被拒绝";
+  }
+  return "";
+}
+
+bool IsPrintable(BYTE by)
+{
+  return by >= 0x20 && by < 0x7F;
+}
+
+void AppendHex(std::string& out, const BYTE* p, int n)
+{
+  for (int i = 0; i < n; ++i) {
+    if (i > 0)
+      out += ' ';
+    out += kHexDigits[p[i] >> 4];
+    out += kHexDigits[p[i] & 0xF];
+  }
+}
+
+void AppendPrintable(std::string& out, const BYTE* p, int n)
+{
+  for (int i = 0; i < n; ++i)
+    out += IsPrintable(p[i]) ? static_cast<char>(p[i]) : '.';
+}
+
+// What a channel event says besides its peer: the protocol and the local end, or the error.
+std::string EventDetail(const TRAFFIC_EVENT& e)
+{
+  if (e.kind == TRAFFIC_SEND_FAILED) {
+    const char* pszName = GetSocketErrorName(e.nError);
+    CString str;
+    str.Format("[%d]%s, %d 字节未发出", e.nError, pszName ? pszName : "未知错误", e.nLength);
+    return str.str();
+  }
+  std::string str = e.protocol == TRAFFIC_TCP ? "TCP" : "UDP";
+  str += " 本地 ";
+  str += TrafficEndpointText(e.local).str();
+  return str;
+}
+
+void AppendTwoDigits(std::string& out, int n)
+{
+  out += static_cast<char>('0' + n / 10 % 10);
+  out += static_cast<char>('0' + n % 10);
+}
+
+// The date, time and offset of one second, worked out once for all the events within it.
+const std::string& LocalSecondText(std::int64_t nSecond, std::string* pOffset)
+{
+  static std::int64_t s_nSecond = -1;
+  static std::string s_text;
+  static std::string s_offset;
+  if (nSecond != s_nSecond) {
+    const platform::LocalTime t = platform::ToLocalTime(nSecond);
+    CString str;
+    str.Format("%04d-%02d-%02dT%02d:%02d:%02d", t.nYear, t.nMonth, t.nDay, t.nHour, t.nMinute, t.nSecond);
+    s_text = str.str();
+    const int nOffset = t.nOffsetMinutes < 0 ? -t.nOffsetMinutes : t.nOffsetMinutes;
+    str.Format("%c%02d:%02d", t.nOffsetMinutes < 0 ? '-' : '+', nOffset / 60, nOffset % 60);
+    s_offset = str.str();
+    s_nSecond = nSecond;
+  }
+  *pOffset = s_offset;
+  return s_text;
+}
+
+std::int64_t SecondOf(std::int64_t nMicros)
+{
+  return nMicros >= 0 ? nMicros / 1000000 : (nMicros - 999999) / 1000000;
+}
+
+int MillisOf(std::int64_t nMicros)
+{
+  return static_cast<int>((nMicros - SecondOf(nMicros) * 1000000) / 1000);
+}
+}  // namespace
+
+CString TrafficEndpointText(const TRAFFIC_ENDPOINT& ep)
+{
+  std::string str;
+  for (int nShift = 24; nShift >= 0; nShift -= 8) {
+    str += std::to_string((ep.dwAddress >> nShift) & 0xFF);
+    str += nShift > 0 ? '.' : ':';
+  }
+  str += std::to_string(ep.wPort);
+  return CString(std::move(str));
+}
+
+CString TrafficColumnText(const TRAFFIC_EVENT& e, const BYTE* pPayload, int nHeld, int nColumn)
+{
+  std::string out;
+  switch (nColumn) {
+  case TRAFFIC_COL_TIME: {
+    std::string offset;
+    const std::string& second = LocalSecondText(SecondOf(e.nTimeMicros), &offset);
+    out = second.substr(11);
+    out += '.';
+    const int nMillis = MillisOf(e.nTimeMicros);
+    out += static_cast<char>('0' + nMillis / 100);
+    AppendTwoDigits(out, nMillis);
+    break;
+  }
+  case TRAFFIC_COL_EVENT:
+    out = EventName(e.kind);
+    break;
+  case TRAFFIC_COL_PEER:
+    if (e.peer.dwAddress != 0 || e.peer.wPort != 0)
+      out = TrafficEndpointText(e.peer).str();
+    break;
+  case TRAFFIC_COL_LENGTH:
+    if (IsDataEvent(e.kind))
+      out = std::to_string(e.nLength);
+    break;
+  case TRAFFIC_COL_HEX:
+    if (!IsDataEvent(e.kind))
+      break;
+    AppendHex(out, pPayload, std::min(nHeld, TRAFFIC_HEX_PREVIEW));
+    if (e.nLength > TRAFFIC_HEX_PREVIEW)
+      out += " ...";
+    break;
+  case TRAFFIC_COL_TEXT:
+    if (!IsDataEvent(e.kind)) {
+      out = EventDetail(e);
+      break;
+    }
+    AppendPrintable(out, pPayload, std::min(nHeld, TRAFFIC_TEXT_PREVIEW));
+    if (e.nLength > TRAFFIC_TEXT_PREVIEW)
+      out += "...";
+    break;
+  default:
+    break;
+  }
+  return CString(std::move(out));
+}
+
+void AppendTrafficLogLine(std::string& out, const TRAFFIC_EVENT& e, const BYTE* pPayload)
+{
+  std::string offset;
+  out += LocalSecondText(SecondOf(e.nTimeMicros), &offset);
+  out += '.';
+  const int nMillis = MillisOf(e.nTimeMicros);
+  out += static_cast<char>('0' + nMillis / 100);
+  AppendTwoDigits(out, nMillis);
+  out += offset;
+  out += '\t';
+  out += EventName(e.kind);
+  out += '\t';
+  if (e.peer.dwAddress != 0 || e.peer.wPort != 0)
+    out += TrafficEndpointText(e.peer).str();
+  out += '\t';
+  out += std::to_string(IsDataEvent(e.kind) ? e.nLength : 0);
+  out += '\t';
+  if (!IsDataEvent(e.kind)) {
+    out += '\t';
+    out += EventDetail(e);
+    out += '\n';
+    return;
+  }
+  AppendHex(out, pPayload, e.nLength);
+  out += '\t';
+  AppendPrintable(out, pPayload, e.nLength);
+  out += '\n';
+}

@@ -1,0 +1,28 @@
+// How a recorded event reads: the record window's columns and the log file's line.
+#pragma once
+
+#include "dialog/TrafficRecord.h"
+#include "platform/cstring.h"
+
+#include <string>
+
+enum TRAFFIC_COLUMN {
+  TRAFFIC_COL_TIME,
+  TRAFFIC_COL_EVENT,
+  TRAFFIC_COL_PEER,
+  TRAFFIC_COL_LENGTH,
+  TRAFFIC_COL_HEX,
+  TRAFFIC_COL_TEXT,
+  TRAFFIC_COLUMNS
+};
+
+// The first bytes a row shows in hex and as text.
+inline constexpr int TRAFFIC_HEX_PREVIEW = 24;
+inline constexpr int TRAFFIC_TEXT_PREVIEW = 48;
+
+CString TrafficEndpointText(const TRAFFIC_ENDPOINT& endpoint);
+// pPayload holds what the record still has of the event's payload, nHeld bytes.
+CString TrafficColumnText(const TRAFFIC_EVENT& event, const BYTE* pPayload, int nHeld, int nColumn);
+// One line, LF-terminated: local ISO 8601 time with milliseconds and offset, event, peer, length,
+// the whole payload in hex, then its printable text; tab-separated.
+void AppendTrafficLogLine(std::string& out, const TRAFFIC_EVENT& event, const BYTE* pPayload);

@@ -1,0 +1,61 @@
+// The list-view control's names: a report of rows whose texts the owner gives on request
+// (LVS_OWNERDATA), so a list of any length costs only the rows on screen.
+#pragma once
+
+#include "platform/windef.h"
+
+inline constexpr DWORD LVS_REPORT = 0x0001;
+inline constexpr DWORD LVS_SHOWSELALWAYS = 0x0008;
+inline constexpr DWORD LVS_OWNERDATA = 0x1000;
+
+inline constexpr UINT LVM_FIRST = 0x1000;
+inline constexpr UINT LVM_GETITEMCOUNT = LVM_FIRST + 4;
+inline constexpr UINT LVM_GETNEXTITEM = LVM_FIRST + 12;
+inline constexpr UINT LVM_ENSUREVISIBLE = LVM_FIRST + 19;
+inline constexpr UINT LVM_GETTOPINDEX = LVM_FIRST + 39;
+inline constexpr UINT LVM_GETCOUNTPERPAGE = LVM_FIRST + 40;
+inline constexpr UINT LVM_SETITEMCOUNT = LVM_FIRST + 47;
+inline constexpr UINT LVM_GETSELECTEDCOUNT = LVM_FIRST + 50;
+inline constexpr UINT LVM_INSERTCOLUMN = LVM_FIRST + 97;
+
+inline constexpr LPARAM LVNI_SELECTED = 0x0002;
+// LVM_SETITEMCOUNT's flags: keep the scroll position; without NOINVALIDATEALL every row is redrawn.
+inline constexpr LPARAM LVSICF_NOINVALIDATEALL = 0x0001;
+inline constexpr LPARAM LVSICF_NOSCROLL = 0x0002;
+
+inline constexpr UINT LVCF_WIDTH = 0x0002;
+inline constexpr UINT LVCF_TEXT = 0x0004;
+inline constexpr UINT LVIF_TEXT = 0x0001;
+
+struct LVCOLUMN {
+  UINT mask;
+  int fmt;
+  int cx;  // pixels
+  LPTSTR pszText;
+  int cchTextMax;
+  int iSubItem;
+};
+
+struct NMHDR {
+  HWND hwndFrom;
+  UINT_PTR idFrom;
+  UINT code;
+};
+
+struct LVITEM {
+  UINT mask;
+  int iItem;
+  int iSubItem;
+  UINT state;
+  UINT stateMask;
+  LPTSTR pszText;
+  int cchTextMax;
+};
+
+struct NMLVDISPINFO {
+  NMHDR hdr;
+  LVITEM item;
+};
+
+inline constexpr UINT LVN_FIRST = static_cast<UINT>(-100);
+inline constexpr UINT LVN_GETDISPINFO = LVN_FIRST - 77;

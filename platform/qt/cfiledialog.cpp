@@ -1,0 +1,89 @@
+#include "platform/cfiledialog.h"
+
+#include "platform/cwinapp.h"
+#include "platform/qt/qt_private.h"
+
+#include <QFileDialog>
+#include <QStringList>
+
+namespace {
+platform::FileDialogHook g_hook;
+
+// "desc|patterns|..." to Qt's "desc (patterns)" filters, with the first pattern's extension each.
+struct Filters {
+  QStringList names;
+  QStringList suffixes;
+};
+
+Filters parseFilter(const CString& strFilter)
+{
+  Filters f;
+  const QStringList parts = platform::fromCodePage(strFilter).split(u'|');
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    if (parts[i].isEmpty())
+      break;
+    const QString patterns = QString(parts[i + 1]).replace(u';', u' ');
+    f.names << (parts[i].contains(u'(') ? parts[i] : parts[i] + QStringLiteral(" (") + patterns + u')');
+    const QString first = patterns.section(u' ', 0, 0);
+    f.suffixes << (first.startsWith(QStringLiteral("*.")) ? first.mid(2) : QString());
+  }
+  return f;
+}
+}  // namespace
+
+void platform::SetFileDialogHook(FileDialogHook hook)
+{
+  g_hook = std::move(hook);
+}
+
+CFileDialog::CFileDialog(BOOL bOpenFileDialog, LPCTSTR lpszDefExt, LPCTSTR lpszFileName, DWORD dwFlags,
+                         LPCTSTR lpszFilter, CWnd* pParentWnd)
+    : m_bOpen(bOpenFileDialog),
+      m_strDefExt(lpszDefExt),
+      m_strFileName(lpszFileName),
+      m_dwFlags(dwFlags),
+      m_strFilter(lpszFilter),
+      m_pParentWnd(pParentWnd)
+{
+}
+
+INT_PTR CFileDialog::DoModal()
+{
+  if (g_hook) {
+    DWORD nIndex = m_ofn.nFilterIndex;
+    const INT_PTR result = g_hook(m_strFilter, &m_strPath, &nIndex);
+    m_ofn.nFilterIndex = nIndex;
+    return result;
+  }
+  CWnd* pParent = m_pParentWnd ? m_pParentWnd : AfxGetMainWnd();
+  QFileDialog dialog(pParent ? pParent->widget() : nullptr);
+  // Qt's own dialog: the same on every desktop, in the language of the translations loaded.
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setWindowTitle(QString::fromUtf8(m_bOpen ? "打开" : "另存为"));
+  dialog.setAcceptMode(m_bOpen ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+  dialog.setFileMode(m_bOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, !(m_dwFlags & OFN_OVERWRITEPROMPT));
+  const Filters filters = parseFilter(m_strFilter);
+  if (!filters.names.isEmpty()) {
+    dialog.setNameFilters(filters.names);
+    const auto index = std::clamp<qsizetype>(m_ofn.nFilterIndex, 1, filters.names.size()) - 1;
+    dialog.selectNameFilter(filters.names[index]);
+    dialog.setDefaultSuffix(filters.suffixes[index]);
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, &filters](const QString& name) {
+      const auto at = filters.names.indexOf(name);
+      if (at >= 0)
+        dialog.setDefaultSuffix(filters.suffixes[at]);
+    });
+  } else if (!m_strDefExt.IsEmpty()) {
+    dialog.setDefaultSuffix(platform::fromCodePage(m_strDefExt));
+  }
+  if (!m_strFileName.IsEmpty())
+    dialog.selectFile(platform::fromCodePage(m_strFileName));
+  platform::ApplyDialogPalette(&dialog);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    return IDCANCEL;
+  m_strPath = CString(platform::toCodePage(dialog.selectedFiles().constFirst()).toStdString());
+  const auto at = filters.names.indexOf(dialog.selectedNameFilter());
+  m_ofn.nFilterIndex = at >= 0 ? static_cast<DWORD>(at + 1) : 1;
+  return IDOK;
+}

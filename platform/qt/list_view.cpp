@@ -1,0 +1,206 @@
+#include "platform/qt/list_view.h"
+
+#include "platform/commctrl.h"
+#include "platform/qt/edit_menu.h"
+#include "platform/qt/qt_private.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QScrollBar>
+
+namespace platform {
+namespace {
+// Room for one cell's text; the owner cuts what is longer.
+constexpr int kCellTextMax = 1024;
+}  // namespace
+
+QString OwnerDataModel::text(int row, int column) const
+{
+  CWnd* pOwner = WindowOf(m_pView);
+  const CWnd* pControl = CWnd::fromWidget(m_pView);
+  if (!pOwner || !pControl)
+    return {};
+  char buf[kCellTextMax] = {};
+  NMLVDISPINFO info{};
+  info.hdr = {const_cast<CWnd*>(pControl), static_cast<UINT_PTR>(pControl->GetDlgCtrlID()), LVN_GETDISPINFO};
+  info.item.mask = LVIF_TEXT;
+  info.item.iItem = row;
+  info.item.iSubItem = column;
+  info.item.pszText = buf;
+  info.item.cchTextMax = kCellTextMax;
+  pOwner->SendMessage(WM_NOTIFY, static_cast<WPARAM>(pControl->GetDlgCtrlID()), reinterpret_cast<LPARAM>(&info));
+  // The owner may point at its own text instead of filling the buffer.
+  return fromCodePage(info.item.pszText ? info.item.pszText : "");
+}
+
+QVariant OwnerDataModel::data(const QModelIndex& index, int role) const
+{
+  if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_rows)
+    return {};
+  return text(index.row(), index.column());
+}
+
+QVariant OwnerDataModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+  if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0 ||
+      section >= static_cast<int>(m_titles.size()))
+    return {};
+  return m_titles[static_cast<std::size_t>(section)];
+}
+
+void OwnerDataModel::insertColumn(int at, const QString& title)
+{
+  at = std::clamp(at, 0, static_cast<int>(m_titles.size()));
+  beginInsertColumns({}, at, at);
+  m_titles.insert(m_titles.begin() + at, title);
+  endInsertColumns();
+}
+
+void OwnerDataModel::setRowCount(int rows)
+{
+  rows = std::max(rows, 0);
+  if (rows > m_rows) {
+    beginInsertRows({}, m_rows, rows - 1);
+    m_rows = rows;
+    endInsertRows();
+  } else if (rows < m_rows) {
+    beginRemoveRows({}, rows, m_rows - 1);
+    m_rows = rows;
+    endRemoveRows();
+  }
+}
+
+ListView::ListView(QWidget* parent) : QTableView(parent), m_pModel(new OwnerDataModel(this))
+{
+  m_pModel->setTextSource(this);
+  setModel(m_pModel);
+  setSelectionBehavior(QAbstractItemView::SelectRows);
+  setSelectionMode(QAbstractItemView::ExtendedSelection);
+  setShowGrid(false);
+  setWordWrap(false);
+  setTabKeyNavigation(false);
+  setCornerButtonEnabled(false);
+  setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+  verticalHeader()->hide();
+  // One height for every row, so the view never measures rows it does not show.
+  verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+  horizontalHeader()->setHighlightSections(false);
+  horizontalHeader()->setStretchLastSection(true);
+  horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  // A scroll bar that appears with the rows takes room from them after the view went to its end.
+  connect(verticalScrollBar(), &QScrollBar::rangeChanged, this, [this](int, int max) {
+    if (m_atEnd)
+      verticalScrollBar()->setValue(max);
+  });
+  // Scrolled away from the end, by the user or anyone: the view stays where it was put.
+  connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+    if (value < verticalScrollBar()->maximum())
+      m_atEnd = false;
+  });
+}
+
+void ListView::insertColumn(int at, const QString& title, int width)
+{
+  m_pModel->insertColumn(at, title);
+  horizontalHeader()->resizeSection(std::clamp(at, 0, m_pModel->columnCount() - 1), width);
+}
+
+void ListView::setRowCount(int rows, bool keepScroll)
+{
+  const int value = verticalScrollBar()->value();
+  if (keepScroll)
+    m_atEnd = false;
+  m_pModel->setRowCount(rows);
+  if (keepScroll)
+    verticalScrollBar()->setValue(value);
+  viewport()->update();
+}
+
+// The last row by the scroll bar's end: rows just added are laid out first, so the end is theirs.
+void ListView::ensureVisible(int row)
+{
+  m_atEnd = row == m_pModel->rowCount() - 1;
+  if (m_atEnd) {
+    scrollToBottom();
+    return;
+  }
+  scrollTo(m_pModel->index(row, 0));
+}
+
+int ListView::topIndex() const
+{
+  const int row = rowAt(0);
+  return row < 0 ? 0 : row;
+}
+
+int ListView::countPerPage() const
+{
+  const int rowHeight = std::max(1, verticalHeader()->defaultSectionSize());
+  return std::max(1, viewport()->height() / rowHeight);
+}
+
+int ListView::selectedCount() const
+{
+  return static_cast<int>(selectionModel()->selectedRows().size());
+}
+
+int ListView::nextSelected(int after) const
+{
+  int next = -1;
+  for (const QModelIndex& index : selectionModel()->selectedRows()) {
+    if (index.row() > after && (next < 0 || index.row() < next))
+      next = index.row();
+  }
+  return next;
+}
+
+QString ListView::selectedText() const
+{
+  QModelIndexList rows = selectionModel()->selectedRows();
+  std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+  QString text;
+  for (const QModelIndex& index : rows) {
+    for (int column = 0; column < m_pModel->columnCount(); ++column) {
+      if (column > 0)
+        text += u'\t';
+      text += m_pModel->text(index.row(), column);
+    }
+    text += u'\n';
+  }
+  return text;
+}
+
+void ListView::copy() const
+{
+  const QString text = selectedText();
+  if (!text.isEmpty())
+    QApplication::clipboard()->setText(text);
+}
+
+void ListView::keyPressEvent(QKeyEvent* e)
+{
+  if (e->matches(QKeySequence::Copy)) {
+    copy();
+    return;
+  }
+  QTableView::keyPressEvent(e);
+}
+
+void ListView::contextMenuEvent(QContextMenuEvent* e)
+{
+  QMenu menu(this);
+  QAction* copyAction = menu.addAction(QStringLiteral("复制(&C)"), this, &ListView::copy);
+  copyAction->setEnabled(selectionModel()->hasSelection());
+  menu.addSeparator();
+  QAction* all = menu.addAction(QStringLiteral("全选(&A)"), this, &QTableView::selectAll);
+  all->setEnabled(m_pModel->rowCount() > 0);
+  AppendOwnerItems(menu, this);
+  menu.exec(e->globalPos());
+}
+
+}  // namespace platform

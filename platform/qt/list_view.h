@@ -1,0 +1,62 @@
+// The list-view control behind "SysListView32" in report style with owner data: the rows' texts
+// are asked of the owning dialog (LVN_GETDISPINFO) as rows come into view; keeping them is the
+// owner's business. Selecting rows and copying them are the control's.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QTableView>
+
+#include <vector>
+
+namespace platform {
+
+class OwnerDataModel : public QAbstractTableModel {
+public:
+  explicit OwnerDataModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+  int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : m_rows; }
+  int columnCount(const QModelIndex& parent = {}) const override
+  {
+    return parent.isValid() ? 0 : static_cast<int>(m_titles.size());
+  }
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+  void insertColumn(int at, const QString& title);
+  void setRowCount(int rows);
+  void setTextSource(QWidget* view) { m_pView = view; }
+  QString text(int row, int column) const;
+
+private:
+  std::vector<QString> m_titles;
+  int m_rows = 0;
+  QWidget* m_pView = nullptr;
+};
+
+class ListView : public QTableView {
+public:
+  explicit ListView(QWidget* parent);
+
+  OwnerDataModel* ownerData() const { return m_pModel; }
+  void insertColumn(int at, const QString& title, int width);
+  void setRowCount(int rows, bool keepScroll);
+  void ensureVisible(int row);
+  int topIndex() const;
+  int countPerPage() const;
+  int selectedCount() const;
+  int nextSelected(int after) const;
+  // The selected rows as lines, their columns separated by tabs.
+  QString selectedText() const;
+  void copy() const;
+
+protected:
+  void keyPressEvent(QKeyEvent* e) override;
+  void contextMenuEvent(QContextMenuEvent* e) override;
+
+private:
+  OwnerDataModel* m_pModel;
+  // Shown to its last row: kept there when the scroll range changes after the rows are laid out.
+  bool m_atEnd = false;
+};
+
+}  // namespace platform

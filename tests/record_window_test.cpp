@@ -1,0 +1,339 @@
+// The traffic record in the running dialog: what each mode records, the record window, the
+// receive display's menu, the log file with a failing write, the capture and the saved receive
+// buffer; real sockets on loopback, the recording layer for a send the kernel would not refuse.
+#include "dialog/TrafficDlg.h"
+#include "dialog/TrafficText.h"
+#include "platform/cfiledialog.h"
+#include "platform/commctrl.h"
+#include "tests/harness/files.h"
+#include "tests/support.h"
+
+#include <QAbstractItemModel>
+#include <QAbstractScrollArea>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QScrollBar>
+#include <QTableView>
+#include <QTimer>
+
+#include <QClipboard>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using test::DialogTest;
+using test::Ip;
+
+std::string Endpoint(const TRAFFIC_ENDPOINT& e)
+{
+  return TrafficEndpointText(e).str();
+}
+
+// The record as lines "event peer length", payloads beside them.
+struct Seen {
+  std::vector<std::string> events;
+  std::vector<std::string> payloads;
+};
+
+Seen Events(const CTrafficRecord& record)
+{
+  Seen seen;
+  for (int i = 0; i < record.GetCount(); ++i) {
+    const TRAFFIC_EVENT& e = record.GetEvent(i);
+    const CString name = TrafficColumnText(e, nullptr, 0, TRAFFIC_COL_EVENT);
+    seen.events.push_back(name.str() + " " + Endpoint(e.peer) + " " + std::to_string(e.nLength));
+    std::string payload(static_cast<std::size_t>(e.nLength), '\0');
+    payload.resize(static_cast<std::size_t>(record.CopyPayload(e, reinterpret_cast<BYTE*>(payload.data()), e.nLength)));
+    seen.payloads.push_back(payload);
+  }
+  return seen;
+}
+
+class Record : public DialogTest {
+protected:
+  void TearDown() override
+  {
+    platform::SetFileDialogHook({});
+    DialogTest::TearDown();
+  }
+  // File dialogs answer with this path and filter.
+  void AnswerFileDialogs(const std::string& path, DWORD nFilterIndex = 1)
+  {
+    platform::SetFileDialogHook([path, nFilterIndex](const CString&, CString* pPath, DWORD* pIndex) -> INT_PTR {
+      *pPath = path.c_str();
+      *pIndex = nFilterIndex;
+      return IDOK;
+    });
+  }
+  std::string Path(const char* name) const { return m_dir.filePath(QString::fromUtf8(name)).toStdString(); }
+  static QTableView* List(test::TestDlg& dlg)
+  {
+    return qobject_cast<QTableView*>(dlg.m_pTrafficDlg->GetDlgItem(IDC_TRAFFIC_LIST)->widget());
+  }
+  static std::string Cell(QTableView* list, int row, int column)
+  {
+    return list->model()->index(row, column).data().toString().toStdString();
+  }
+};
+
+TEST_F(Record, AUdpChannelRecordsItsEndsEverySenderAndItsClose)
+{
+  int peerPort = 0;
+  test::Fd peer = test::UdpSocket(&peerPort);
+  int otherPort = 0;
+  test::Fd other = test::UdpSocket(&otherPort, "127.0.0.2");
+  auto dlg = NewDialog();
+  dlg->OpenChannel(MODE_UDP, Ip(127, 0, 0, 1), peerPort);
+  ASSERT_TRUE(dlg->IsOpen());
+  const int localPort = test::LocalPort(dlg->m_socket);
+  test::SendDatagram(peer, "one", localPort);
+  test::SendDatagram(other, std::string("two\0", 4), localPort);
+  ASSERT_TRUE(test::WaitFor([&] { return dlg->m_nRecvBytes == 7; }));
+  dlg->SetText(IDC_SEND_TEXT, "back");
+  dlg->Click(IDC_SEND);
+  dlg->Click(IDC_CONNECT);
+
+  const std::string p = "127.0.0.1:" + std::to_string(peerPort);
+  const std::string o = "127.0.0.2:" + std::to_string(otherPort);
+  const Seen seen = Events(dlg->m_record);
+  EXPECT_EQ(seen.events, (std::vector<std::string>{"打开 " + p + " 0", "收 " + p + " 3", "收 " + o + " 4",
+                                                   "发 " + p + " 4", "关闭 " + p + " 0"}));
+  EXPECT_EQ(seen.payloads[2], std::string("two\0", 4));
+  for (int i = 0; i < dlg->m_record.GetCount(); ++i) {
+    EXPECT_EQ(Endpoint(dlg->m_record.GetEvent(i).local), "127.0.0.1:" + std::to_string(localPort)) << i;
+    EXPECT_EQ(dlg->m_record.GetEvent(i).protocol, TRAFFIC_UDP);
+  }
+  EXPECT_TRUE(m_boxes.empty());
+}
+
+TEST_F(Record, ATcpChannelRecordsBothDirectionsAndThePeersClose)
+{
+  int port = 0;
+  test::Fd listener = test::TcpListener(&port);
+  auto dlg = NewDialog();
+  dlg->OpenChannel(MODE_TCP, Ip(127, 0, 0, 1), port);
+  test::Fd peer = test::Accept(listener);
+  ASSERT_TRUE(peer);
+  dlg->SetText(IDC_SEND_TEXT, "request");
+  dlg->Click(IDC_SEND);
+  EXPECT_EQ(test::ReceiveExactly(peer, 7), "request");
+  ASSERT_TRUE(test::SendAll(peer, "response"));
+  ASSERT_TRUE(test::WaitFor([&] { return dlg->m_nRecvBytes == 8; }));
+  peer = test::Fd();
+  ASSERT_TRUE(test::WaitFor([&] { return !dlg->IsOpen(); }));
+
+  const std::string p = "127.0.0.1:" + std::to_string(port);
+  const Seen seen = Events(dlg->m_record);
+  EXPECT_EQ(seen.events,
+            (std::vector<std::string>{"打开 " + p + " 0", "发 " + p + " 7", "收 " + p + " 8", "关闭 " + p + " 0"}));
+  EXPECT_EQ(seen.payloads[2], "response");
+  EXPECT_NE(dlg->m_record.GetEvent(0).local.wPort, 0);
+  EXPECT_EQ(dlg->m_record.GetEvent(0).local.dwAddress, Ip(127, 0, 0, 1));
+}
+
+// The dialog stays silent on a failed send, as it always has; the record says what failed.
+TEST_F(Record, AFailedSendIsRecordedWithItsError)
+{
+  int peerPort = 0;
+  test::Fd peer = test::UdpSocket(&peerPort);
+  test::RecordingSocketLayer layer;
+  auto dlg = NewDialog();
+  dlg->OpenChannel(MODE_UDP, Ip(127, 0, 0, 1), peerPort);
+  layer.FailOn("sendto", ws::WSAENETUNREACH);
+  dlg->SetText(IDC_SEND_TEXT, "lost");
+  dlg->Click(IDC_SEND);
+  EXPECT_TRUE(m_boxes.empty());
+  EXPECT_EQ(dlg->Text(IDC_SENT_COUNT), "0");
+  const TRAFFIC_EVENT& e = dlg->m_record.GetEvent(dlg->m_record.GetCount() - 1);
+  EXPECT_EQ(e.kind, TRAFFIC_SEND_FAILED);
+  EXPECT_EQ(TrafficColumnText(e, nullptr, 0, TRAFFIC_COL_TEXT).str(), "[10051]WSAENETUNREACH, 4 字节未发出");
+}
+
+TEST_F(Record, TheServerRecordsEachClientByItsAddress)
+{
+  const int port = test::FreeTcpPort();
+  auto dlg = NewDialog();
+  dlg->Listen(Ip(127, 0, 0, 1), port);
+  std::vector<test::Fd> clients;
+  for (int i = 0; i < MAX_CLIENTS + 1; ++i)
+    clients.push_back(test::TcpConnect(port));
+  ASSERT_TRUE(test::WaitFor([&] {
+    int refused = 0;
+    for (int i = 0; i < dlg->m_record.GetCount(); ++i)
+      refused += dlg->m_record.GetEvent(i).kind == TRAFFIC_CLIENT_REFUSED;
+    return dlg->m_nClients == MAX_CLIENTS && refused == 1;
+  }));
+  ASSERT_TRUE(test::SendAll(clients[0], "from zero"));
+  ASSERT_TRUE(test::WaitFor([&] { return dlg->m_nRecvBytes == 9; }));
+  dlg->Click(IDC_CONNECT);
+
+  int connected = 0;
+  int closed = 0;
+  std::string fromZero;
+  for (int i = 0; i < dlg->m_record.GetCount(); ++i) {
+    const TRAFFIC_EVENT& e = dlg->m_record.GetEvent(i);
+    connected += e.kind == TRAFFIC_CLIENT_CONNECTED;
+    closed += e.kind == TRAFFIC_CLIENT_CLOSED;
+    if (e.kind == TRAFFIC_RECEIVED) {
+      EXPECT_EQ(Endpoint(e.local), "127.0.0.1:" + std::to_string(port));
+      fromZero = Endpoint(e.peer);
+    }
+  }
+  EXPECT_EQ(connected, MAX_CLIENTS);
+  EXPECT_EQ(closed, MAX_CLIENTS);
+  sockaddr_in name{};
+  socklen_t len = sizeof name;
+  ::getsockname(clients[0].get(), reinterpret_cast<sockaddr*>(&name), &len);
+  EXPECT_EQ(fromZero, "127.0.0.1:" + std::to_string(ntohs(name.sin_port)));
+  EXPECT_EQ(dlg->m_record.GetEvent(dlg->m_record.GetCount() - 1).kind, TRAFFIC_CLOSED);
+}
+
+TEST_F(Record, TheWindowShowsTheRowsFollowsTheEndAndKeepsItsHistoryWhenClosed)
+{
+  int peerPort = 0;
+  test::Fd peer = test::UdpSocket(&peerPort);
+  auto dlg = NewDialog();
+  dlg->OpenChannel(MODE_UDP, Ip(127, 0, 0, 1), peerPort);
+  const int localPort = test::LocalPort(dlg->m_socket);
+  dlg->SendMessage(WM_SYSCOMMAND, IDM_TRAFFIC);
+  ASSERT_TRUE(dlg->m_pTrafficDlg);
+  QTableView* list = List(*dlg);
+  ASSERT_TRUE(list && list->isVisible());
+  EXPECT_EQ(dlg->m_pTrafficDlg->widget()->windowTitle().toStdString(), "通信记录");
+  EXPECT_EQ(list->model()->rowCount(), 1);
+  EXPECT_EQ(Cell(list, 0, TRAFFIC_COL_EVENT), "打开");
+
+  for (int i = 0; i < 200; ++i)
+    test::SendDatagram(peer, "datagram " + std::to_string(i), localPort);
+  ASSERT_TRUE(test::WaitFor([&] { return list->model()->rowCount() == 201; }));
+  EXPECT_EQ(Cell(list, 200, TRAFFIC_COL_TEXT), "datagram 199");
+  EXPECT_EQ(Cell(list, 200, TRAFFIC_COL_PEER), "127.0.0.1:" + std::to_string(peerPort));
+  QScrollBar* bar = list->verticalScrollBar();
+  EXPECT_TRUE(test::WaitFor([&] { return bar->value() == bar->maximum(); })) << "the view follows the end";
+
+  // Scrolled away from the end, it stays where the user put it.
+  bar->setValue(0);
+  test::SendDatagram(peer, "later", localPort);
+  ASSERT_TRUE(test::WaitFor([&] { return list->model()->rowCount() == 202; }));
+  EXPECT_EQ(bar->value(), 0);
+
+  // Escape closes it; the record goes on and the same window comes back with every row.
+  QWidget* window = dlg->m_pTrafficDlg->widget();
+  QTest::keyClick(list, Qt::Key_Escape);
+  EXPECT_FALSE(window->isVisible());
+  test::SendDatagram(peer, "while closed", localPort);
+  ASSERT_TRUE(test::WaitFor([&] { return dlg->m_record.GetCount() == 203; }));
+  dlg->SendMessage(WM_SYSCOMMAND, IDM_TRAFFIC);
+  EXPECT_EQ(dlg->m_pTrafficDlg->widget(), window);
+  EXPECT_TRUE(window->isVisible());
+  ASSERT_TRUE(test::WaitFor([&] { return list->model()->rowCount() == 203; }));
+  EXPECT_EQ(Cell(list, 202, TRAFFIC_COL_TEXT), "while closed");
+
+  // Copying rows gives their columns; 清空 empties the record, not the receive display.
+  list->selectRow(202);
+  dlg->m_pTrafficDlg->GetDlgItem(IDC_TRAFFIC_LIST)->SendMessage(WM_COPY);
+  const std::string copied = QApplication::clipboard()->text().toStdString();
+  EXPECT_NE(copied.find("\t收\t127.0.0.1:" + std::to_string(peerPort) + "\t12\t"), std::string::npos) << copied;
+  EXPECT_EQ(copied.substr(copied.size() - 13), "while closed\n");
+  dlg->m_pTrafficDlg->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_TRAFFIC_CLEAR, BN_CLICKED));
+  EXPECT_EQ(list->model()->rowCount(), 0);
+  EXPECT_EQ(dlg->m_record.GetCount(), 0);
+  EXPECT_NE(dlg->Text(IDC_RECV_TEXT).find("while closed"), std::string::npos);
+  dlg->Click(IDC_CONNECT);
+}
+
+TEST_F(Record, TheReceiveDisplaysMenuReadsInChineseAndOpensTheWindow)
+{
+  auto dlg = NewDialog();
+  QStringList seen;
+  QTimer::singleShot(50, [&] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (!menu)
+      return;
+    for (QAction* a : menu->actions())
+      seen << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    menu->actions().at(4)->trigger();
+    menu->close();
+  });
+  QWidget* view = qobject_cast<QAbstractScrollArea*>(dlg->W(IDC_RECV_TEXT))->viewport();
+  QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5), view->mapToGlobal(QPoint(5, 5)));
+  QApplication::sendEvent(view, &click);
+  EXPECT_EQ(seen, (QStringList{QStringLiteral("复制(&C)"), QStringLiteral("-"), QStringLiteral("全选(&A)"),
+                               QStringLiteral("-"), QStringLiteral("通信记录(&R)..."),
+                               QStringLiteral("记录到文件(&L)..."), QStringLiteral("保存接收数据(&S)...")}));
+  ASSERT_TRUE(test::WaitFor([&] { return dlg->m_pTrafficDlg && dlg->m_pTrafficDlg->widget()->isVisible(); }));
+}
+
+TEST_F(Record, TheLogFileIsWrittenWithinASecondAndAFailedWriteStopsItWithTheError)
+{
+  int peerPort = 0;
+  test::Fd peer = test::UdpSocket(&peerPort);
+  auto dlg = NewDialog();
+  dlg->OpenChannel(MODE_UDP, Ip(127, 0, 0, 1), peerPort);
+  const int localPort = test::LocalPort(dlg->m_socket);
+  const std::string path = Path("traffic.log");
+  AnswerFileDialogs(path);
+  dlg->SendMessage(WM_COMMAND, ID_TRAFFIC_LOG);
+  ASSERT_TRUE(dlg->m_log.IsLogging());
+  test::SendDatagram(peer, "logged", localPort);
+  // Nothing more happens, yet the line reaches the file: the flush runs once a second.
+  ASSERT_TRUE(test::WaitFor([&] { return test::ReadBytes(path).find("\tlogged\n") != std::string::npos; }, 3000));
+
+  // The file may not grow past what it holds now; the next flush fails.
+  rlimit old{};
+  ::getrlimit(RLIMIT_FSIZE, &old);
+  const rlimit limited{static_cast<rlim_t>(test::ReadBytes(path).size()), old.rlim_max};
+  ::setrlimit(RLIMIT_FSIZE, &limited);
+  test::SendDatagram(peer, "not logged", localPort);
+  const bool told = test::WaitFor([&] { return !m_boxes.empty(); }, 3000);
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  ASSERT_TRUE(told);
+  EXPECT_EQ(m_boxes.front(), "写入记录文件 " + path + " 失败[27]:File too large, 已停止记录.");
+  EXPECT_FALSE(dlg->m_log.IsLogging());
+  EXPECT_TRUE(dlg->IsOpen());
+  test::SendDatagram(peer, "after", localPort);
+  ASSERT_TRUE(test::WaitFor([&] { return dlg->m_nRecvBytes == 21; }));
+  EXPECT_EQ(test::ReadBytes(path).find("not logged"), std::string::npos);
+  dlg->Click(IDC_CONNECT);
+}
+
+TEST_F(Record, TheReceiveBufferIsSavedRawOrAsShownAndTheCaptureAsPcapng)
+{
+  int peerPort = 0;
+  test::Fd peer = test::UdpSocket(&peerPort);
+  auto dlg = NewDialog();
+  dlg->OpenChannel(MODE_UDP, Ip(127, 0, 0, 1), peerPort);
+  const int localPort = test::LocalPort(dlg->m_socket);
+  const std::string bytes("A\x00\xFF\r\n", 5);
+  test::SendDatagram(peer, bytes, localPort);
+  ASSERT_TRUE(test::WaitFor([&] { return dlg->m_nRecvBytes == 5; }));
+
+  AnswerFileDialogs(Path("raw.bin"), 1);
+  dlg->SendMessage(WM_COMMAND, ID_RECV_SAVE);
+  EXPECT_EQ(test::ReadBytes(Path("raw.bin")), bytes);
+  dlg->Click(IDC_HEX_RECV);
+  AnswerFileDialogs(Path("shown.txt"), 2);
+  dlg->SendMessage(WM_COMMAND, ID_RECV_SAVE);
+  EXPECT_EQ(test::ReadBytes(Path("shown.txt")), dlg->Text(IDC_RECV_TEXT));
+  EXPECT_EQ(test::ReadBytes(Path("shown.txt")).substr(0, 14), "41 00 FF 0D 0A");
+
+  AnswerFileDialogs(Path("capture.pcapng"));
+  dlg->SendMessage(WM_COMMAND, ID_TRAFFIC_PCAPNG);
+  EXPECT_EQ(test::ReadBytes(Path("capture.pcapng")).substr(0, 4), std::string("\x0A\x0D\x0D\x0A", 4));
+
+  AnswerFileDialogs(Path("no such folder/x.bin"));
+  dlg->SendMessage(WM_COMMAND, ID_RECV_SAVE);
+  ASSERT_EQ(m_boxes.size(), 1u);
+  EXPECT_EQ(m_boxes[0], "保存 " + Path("no such folder/x.bin") + " 失败[2]:No such file or directory.");
+  dlg->Click(IDC_CONNECT);
+}
+
+}  // namespace
