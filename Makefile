@@ -44,10 +44,12 @@ fuzz: deps
 bench: build
 	@bench/machine.sh
 	$(BUILD_DIR)/bench/codec_bench
+	$(BUILD_DIR)/bench/record_bench
 	$(BUILD_DIR)/bench/profile_bench
 	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/display_bench
 	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/sendbox_bench
 	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/flood
+	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/flood record
 	/usr/bin/python3 bench/startup.py $(BUILD_DIR)/lanspry $(BUILD_DIR)/bench/empty_dialog
 
 # The packaged program is built apart with Debian's hardening flags; the tests keep their own. Any

@@ -5,6 +5,9 @@
 // dialog's loop during every flood, and peak resident memory. Prints the machine it ran on.
 // Traffic goes to 127.0.0.1 only; every loop is bounded.
 #include "app/SocketTestApp.h"
+#include "dialog/TrafficDlg.h"
+#include "platform/cfiledialog.h"
+#include "platform/commctrl.h"
 #include "platform/qt/receive_view.h"
 #include "platform/socket_descriptor.h"
 #include "platform/startup.h"
@@ -333,11 +336,11 @@ Flood FloodSocat(const char* blockSize)
   return r;
 }
 
-void SendDatagrams(int toPort)
+void SendDatagrams(int toPort, int size = kDatagram)
 {
   int port = 0;
   const test::Fd fd = test::UdpSocket(&port);
-  const std::string payload(kDatagram, 'u');
+  const std::string payload(static_cast<std::size_t>(size), 'u');
   for (int i = 0; i < kDatagrams; ++i)
     test::SendDatagram(fd, payload, toPort);
 }
@@ -410,6 +413,87 @@ Flood FloodPlainUdp()
   return r;
 }
 
+// The flood with the record window open, and with a log file taking every event if asked: what
+// the dialog delivered beside the plain loop of the same run, whether the counter, the record and
+// the file agree, and how late the loop's timer ran.
+struct RecordedFlood {
+  Flood flood;
+  std::uint64_t recorded = 0;  // data events the record took
+  std::uint64_t counted = 0;   // datagrams by the dialog's counter
+  int rows = 0;                // rows the window shows at the end
+  std::uint64_t logged = 0;    // received datagrams' lines in the file
+  bool logFailed = false;
+};
+
+std::uint64_t CountLoggedDatagrams(const std::string& path)
+{
+  std::ifstream in(path);
+  std::uint64_t n = 0;
+  for (std::string line; std::getline(in, line);)
+    n += line.find("\t收\t") != std::string::npos;
+  return n;
+}
+
+RecordedFlood FloodDialogRecorded(int size, const std::string& logPath)
+{
+  FloodDlg dlg;
+  test::App().m_pMainWnd = &dlg;
+  dlg.Open();
+  const int port = test::FreeUdpPort();
+  dlg.SelectMode(MODE_UDP);
+  dlg.SetDest(test::Ip(127, 0, 0, 1), 9);
+  dlg.SetCheck(IDC_USE_LOCAL_PORT, true);
+  dlg.SetText(IDC_LOCAL_PORT, std::to_string(port).c_str());
+  dlg.Click(IDC_CONNECT);
+  RecordedFlood r;
+  if (!dlg.IsOpen())
+    return r;
+  dlg.SendMessage(WM_SYSCOMMAND, IDM_TRAFFIC);
+  if (!logPath.empty()) {
+    platform::SetFileDialogHook([logPath](const CString&, CString* pPath, DWORD*) -> INT_PTR {
+      *pPath = logPath.c_str();
+      return IDOK;
+    });
+    dlg.SendMessage(WM_COMMAND, ID_TRAFFIC_LOG);
+    platform::SetFileDialogHook({});
+  }
+  ByteCount count(dlg.m_nRecvBytes);
+  const std::uint64_t serial = dlg.m_record.GetSerial();
+  const auto start = Clock::now();
+  std::thread sender([port, size] { SendDatagrams(port, size); });
+  std::uint64_t lastCount = 0;
+  auto lastChange = Clock::now();
+  auto end = start;
+  Lateness late = RunLoop(
+      [&] {
+        if (count.Update() != lastCount) {
+          lastCount = count.Update();
+          lastChange = end = Clock::now();
+        }
+        return Clock::now() - lastChange > std::chrono::milliseconds(300) && lastCount > 0;
+      },
+      120000);
+  sender.join();
+  // The window's next look at the record, then the log's last lines.
+  RunLoop([] { return false; }, 2 * TRAFFIC_REFRESH_MS);
+  const double got = static_cast<double>(count.Update()) / size;
+  r.flood.delivered = got / kDatagrams;
+  r.flood.rate = got / Seconds(end - start);
+  r.flood.p50 = late.Percentile(0.5);
+  r.flood.p99 = late.Percentile(0.99);
+  r.counted = count.Update() / static_cast<std::uint64_t>(size);
+  r.recorded = dlg.m_record.GetSerial() - serial;
+  r.rows = static_cast<int>(dlg.m_pTrafficDlg->GetDlgItem(IDC_TRAFFIC_LIST)->SendMessage(LVM_GETITEMCOUNT));
+  if (!logPath.empty()) {
+    dlg.SendMessage(WM_COMMAND, ID_TRAFFIC_LOG);
+    r.logFailed = dlg.m_log.HasFailed();
+    r.logged = CountLoggedDatagrams(logPath);
+  }
+  dlg.Click(IDC_CONNECT);
+  test::App().m_pMainWnd = nullptr;
+  return r;
+}
+
 double PeakRssMb()
 {
   rusage u{};
@@ -455,8 +539,45 @@ int main(int argc, char** argv)
   std::printf("machine: %s, %u cores, %s %s, Qt %s\n\n", CpuModel().c_str(), std::thread::hardware_concurrency(),
               qPrintable(QSysInfo::kernelType()), qPrintable(QSysInfo::kernelVersion()), qVersion());
 
-  // "flood udp", "flood tcp" or "flood server" runs that part alone.
+  // "flood udp", "flood tcp" or "flood server" runs that part alone; "flood record" runs only when
+  // asked, so that its peak memory is its own.
   const std::string only = argc > 1 ? argv[1] : "";
+  if (only == "record") {
+    std::printf(
+        "| UDP, %d datagrams, record window open | delivered fraction | datagrams per second | dialog / "
+        "plain loop | counter = record = rows held | timer lateness p50 / p99 (ms) |\n",
+        kDatagrams);
+    std::printf("|---|---|---|---|---|---|\n");
+    const RecordedFlood open = FloodDialogRecorded(kDatagram, "");
+    const Flood plain = FloodPlainUdp();
+    const double ratio = plain.delivered > 0 ? open.flood.delivered / plain.delivered : 0;
+    const bool exact =
+        open.counted == open.recorded &&
+        static_cast<std::uint64_t>(open.rows) == std::min<std::uint64_t>(open.recorded + 1, TRAFFIC_RECORD_LIMIT);
+    std::printf("| %d bytes each | %.3f | %.0f | %.2f | %llu = %llu, %d rows: %s | %.1f / %.1f |\n", kDatagram,
+                open.flood.delivered, open.flood.rate, ratio, static_cast<unsigned long long>(open.counted),
+                static_cast<unsigned long long>(open.recorded), open.rows, exact ? "exact" : "NOT EXACT",
+                open.flood.p50, open.flood.p99);
+    std::printf("| plain receiving loop | %.3f | %.0f | 1.00 | | |\n", plain.delivered, plain.rate);
+    QTemporaryDir logDir;
+    const std::string logPath = logDir.filePath(QStringLiteral("flood.log")).toStdString();
+    constexpr int kLoggedSize = 64;
+    const RecordedFlood logged = FloodDialogRecorded(kLoggedSize, logPath);
+    std::printf(
+        "| %d bytes each, logged to a file | %.3f | %.0f | | %llu = %llu, %llu lines in the file: %s | %.1f / "
+        "%.1f |\n\n",
+        kLoggedSize, logged.flood.delivered, logged.flood.rate, static_cast<unsigned long long>(logged.counted),
+        static_cast<unsigned long long>(logged.recorded), static_cast<unsigned long long>(logged.logged),
+        logged.logged == logged.counted && !logged.logFailed ? "every datagram" : "SOME MISSING", logged.flood.p50,
+        logged.flood.p99);
+    const double peak = PeakRssMb();
+    std::printf(
+        "record: delivered >= 0.8x the plain loop: %s; lateness p99 < 5 ms: %s; peak memory %.1f MB < 100 MB: "
+        "%s\n",
+        Verdict(ratio >= 0.8), Verdict(open.flood.p99 < 5 && logged.flood.p99 < 5), peak, Verdict(peak < 100));
+    ws::WSACleanup();
+    return 0;
+  }
   if (only.empty() || only == "server") {
     const Flood single = FloodDialogTcp(false);
     std::vector<Flood> rounds;

@@ -36,20 +36,29 @@ bool IsPrintable(BYTE by)
   return by >= 0x20 && by < 0x7F;
 }
 
+// Written in place: a log line of a large chunk is mostly this.
 void AppendHex(std::string& out, const BYTE* p, int n)
 {
-  for (int i = 0; i < n; ++i) {
-    if (i > 0)
-      out += ' ';
-    out += kHexDigits[p[i] >> 4];
-    out += kHexDigits[p[i] & 0xF];
+  if (n <= 0)
+    return;
+  const std::size_t nAt = out.size();
+  out.resize(nAt + static_cast<std::size_t>(n) * 3 - 1, ' ');
+  char* q = out.data() + nAt;
+  for (int i = 0; i < n; ++i, q += 3) {
+    q[0] = kHexDigits[p[i] >> 4];
+    q[1] = kHexDigits[p[i] & 0xF];
   }
 }
 
 void AppendPrintable(std::string& out, const BYTE* p, int n)
 {
+  if (n <= 0)
+    return;
+  const std::size_t nAt = out.size();
+  out.resize(nAt + static_cast<std::size_t>(n));
+  char* q = out.data() + nAt;
   for (int i = 0; i < n; ++i)
-    out += IsPrintable(p[i]) ? static_cast<char>(p[i]) : '.';
+    q[i] = IsPrintable(p[i]) ? static_cast<char>(p[i]) : '.';
 }
 
 // What a channel event says besides its peer: the protocol and the local end, or the error.
