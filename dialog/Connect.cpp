@@ -75,6 +75,8 @@ void CSocketTestDlg::ReportSocketError(const char* pszFormat)
 // peer-close notification between a failing step and its own release.
 void CSocketTestDlg::ReleaseSocket()
 {
+  StopTimedSend();
+  StopSendFile("通道已关闭");
   CloseClients();
   if (m_socket == INVALID_SOCKET)
     return;
@@ -170,6 +172,11 @@ void CSocketTestDlg::OnConnect()
       ReportSocketError("绑定本地端口失败[%d]:%s.\n");
       ReleaseSocket();
       return;
+    }
+    // A broadcast destination (255.255.255.255, a subnet's) needs the socket's leave to send there.
+    if (nMode == MODE_UDP) {
+      const int nBroadcast = 1;
+      setsockopt(m_socket, SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&nBroadcast), 4);
     }
     if (nMode == MODE_TCP) {
       if (connect(m_socket, reinterpret_cast<const sockaddr*>(&m_addrDest), sizeof m_addrDest) == SOCKET_ERROR) {

@@ -25,6 +25,8 @@ BOOL CSocketTestDlg::OnInitDialog()
     }
   }
   SetRecvMenu();
+  SetSendMenu();
+  m_sendOptions.Load();
   SetIcon(m_hIcon, TRUE);
   SetIcon(m_hIcon, FALSE);
 

@@ -28,6 +28,10 @@ LRESULT CSocketTestDlg::OnSocketNotify(WPARAM wParam, LPARAM lParam)
   case FD_ACCEPT:
     OnSocketAccept();
     break;
+  case FD_WRITE:
+    if (m_bSendingFile && m_nFileWait == FILE_WAIT_WRITE)
+      ContinueSendFile();
+    break;
   default:
     break;
   }
@@ -142,6 +146,16 @@ void CSocketTestDlg::OnTimer(UINT_PTR nIDEvent)
 {
   if (nIDEvent == ID_TIMER_LOG_FLUSH) {
     m_log.Flush();
+    return;
+  }
+  if (nIDEvent == ID_TIMER_TIMED_SEND) {
+    OnTimedTick();
+    return;
+  }
+  if (nIDEvent == ID_TIMER_FILE_PAUSE) {
+    KillTimer(ID_TIMER_FILE_PAUSE);
+    if (m_bSendingFile && m_nFileWait == FILE_WAIT_PAUSE)
+      ContinueSendFile();
     return;
   }
   if (nIDEvent != ID_TIMER_RECV_REDRAW)

@@ -2,6 +2,7 @@
 #include "dialog/SocketTestDlg.h"
 
 #include "codec/hexcodec.h"
+#include "codec/sendcodec.h"
 #include "platform/cwinapp.h"
 
 #include <cstring>
@@ -13,6 +14,7 @@ namespace {
 constexpr const char* kEnterData = "请输入数据!";
 constexpr const char* kTooLong = "发送数据不能超过32768字节!";
 constexpr const char* kNoClients = "没有已连接的客户端!";
+constexpr const char* kNoRoomForChecksum = "加上校验码后发送数据超过32768字节!";
 
 // Hex text never parses to more bytes than half its length, rounded up.
 bool HexFitsSendBuffer(const CString& strText)
@@ -23,14 +25,22 @@ bool HexFitsSendBuffer(const CString& strText)
 
 void CSocketTestDlg::OnSend()
 {
-  const int nMode = GetMode();
-  if (nMode == MODE_TCP_SERVER && m_nClients == 0) {
+  if (GetMode() == MODE_TCP_SERVER && m_nClients == 0) {
     AfxMessageBox(kNoClients);
     return;
   }
-  GetDlgItem(IDC_SEND_TEXT)->GetWindowText(m_strSend);
   BYTE sendBuf[SEND_BUFFER_SIZE];
-  std::memset(sendBuf, 0, sizeof sendBuf);
+  int nLength = 0;
+  if (BuildPayload(sendBuf, &nLength))
+    SendPayload(sendBuf, nLength);
+}
+
+// The send box's text, or the bytes its hex spells, then what the send options add; FALSE once the
+// user has been told why there is nothing to send.
+BOOL CSocketTestDlg::BuildPayload(BYTE* sendBuf, int* pnLength)
+{
+  GetDlgItem(IDC_SEND_TEXT)->GetWindowText(m_strSend);
+  std::memset(sendBuf, 0, SEND_BUFFER_SIZE);
   int nLength = 0;
 
   if (IsChecked(IDC_HEX_SEND)) {
@@ -38,7 +48,7 @@ void CSocketTestDlg::OnSend()
     m_strSend.TrimRight();
     if (m_strSend.IsEmpty()) {
       AfxMessageBox(kEnterData);
-      return;
+      return FALSE;
     }
     GetDlgItem(IDC_SEND_TEXT)->SetWindowText(m_strSend);
     if (HexFitsSendBuffer(m_strSend)) {
@@ -49,24 +59,63 @@ void CSocketTestDlg::OnSend()
       ParseHexText(m_strSend, parsed.data(), &nLength);
       if (nLength > SEND_BUFFER_SIZE) {
         AfxMessageBox(kTooLong);
-        return;
+        return FALSE;
       }
       std::memcpy(sendBuf, parsed.data(), static_cast<std::size_t>(nLength));
     }
   } else {
     if (m_strSend.IsEmpty()) {
       AfxMessageBox(kEnterData);
-      return;
+      return FALSE;
     }
-    if (m_strSend.GetLength() > SEND_BUFFER_SIZE) {
+    if (!TypedBytes(sendBuf, &nLength)) {
       AfxMessageBox(kTooLong);
-      return;
+      return FALSE;
     }
-    nLength = m_strSend.GetLength();
-    std::memcpy(sendBuf, static_cast<LPCTSTR>(m_strSend), static_cast<std::size_t>(nLength));
   }
+  BYTE checksum[4];
+  const int nChecksum = ChecksumBytes(m_sendOptions.nChecksum, sendBuf, nLength, checksum);
+  if (nLength + nChecksum > SEND_BUFFER_SIZE) {
+    AfxMessageBox(kNoRoomForChecksum);
+    return FALSE;
+  }
+  std::memcpy(sendBuf + nLength, checksum, static_cast<std::size_t>(nChecksum));
+  *pnLength = nLength + nChecksum;
+  return TRUE;
+}
 
-  const char* pData = reinterpret_cast<const char*>(sendBuf);
+// The typed text's bytes, its escapes worked out and its line ending added when the options say
+// so; FALSE when they would not fit the send buffer.
+BOOL CSocketTestDlg::TypedBytes(BYTE* sendBuf, int* pnLength)
+{
+  const char* pText = m_strSend;
+  int nLength = m_strSend.GetLength();
+  if (m_sendOptions.bEscapes) {
+    // Escapes never lengthen the text, so it is worked out aside and measured after.
+    std::vector<BYTE> expanded(static_cast<std::size_t>(nLength));
+    nLength = ExpandEscapes(pText, nLength, expanded.data());
+    if (nLength > SEND_BUFFER_SIZE)
+      return FALSE;
+    std::memcpy(sendBuf, expanded.data(), static_cast<std::size_t>(nLength));
+  } else {
+    if (nLength > SEND_BUFFER_SIZE)
+      return FALSE;
+    std::memcpy(sendBuf, pText, static_cast<std::size_t>(nLength));
+  }
+  BYTE ending[2];
+  const int nEnding = LineEndingBytes(m_sendOptions.nLineEnding, ending);
+  if (nLength + nEnding > SEND_BUFFER_SIZE)
+    return FALSE;
+  std::memcpy(sendBuf + nLength, ending, static_cast<std::size_t>(nEnding));
+  *pnLength = nLength + nEnding;
+  return TRUE;
+}
+
+// One payload out by the mode's send, counted and recorded as a click's is; what was accepted.
+int CSocketTestDlg::SendPayload(const BYTE* pPayload, int nLength)
+{
+  const int nMode = GetMode();
+  const char* pData = reinterpret_cast<const char*>(pPayload);
   int nSent = 0;
   if (nMode == MODE_TCP_SERVER)
     nSent = SendToClients(pData, nLength);
@@ -77,8 +126,14 @@ void CSocketTestDlg::OnSend()
   if (nMode != MODE_TCP_SERVER)
     RecordSend(nSent, pData, nLength, m_localEnd, m_peerEnd);
   if (nSent < 1)
-    return;
-  m_nSentBytes = WrappingAdd(m_nSentBytes, nSent);
+    return 0;
+  AddSent(nSent);
+  return nSent;
+}
+
+void CSocketTestDlg::AddSent(int nBytes)
+{
+  m_nSentBytes = WrappingAdd(m_nSentBytes, nBytes);
   CString strCount;
   strCount.Format("%d", m_nSentBytes);
   GetDlgItem(IDC_SENT_COUNT)->SetWindowText(strCount);

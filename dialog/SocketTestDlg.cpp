@@ -1,6 +1,8 @@
 // Channel state, data exchange, message map and the small handlers.
 #include "dialog/SocketTestDlg.h"
 
+#include "dialog/SendFileDlg.h"
+#include "dialog/TimedSendDlg.h"
 #include "dialog/TrafficDlg.h"
 #include "platform/cwinapp.h"
 #include "platform/ddx.h"
@@ -26,6 +28,8 @@ CSocketTestDlg::CSocketTestDlg(CWnd* pParent)
 CSocketTestDlg::~CSocketTestDlg()
 {
   ReleaseSocket();
+  m_pTimedDlg.reset();
+  m_pFileDlg.reset();
   m_pTrafficDlg.reset();
   m_record.SetSink(nullptr);
 }
@@ -66,6 +70,10 @@ BEGIN_MESSAGE_MAP(CSocketTestDlg, CDialog)
   ON_COMMAND(ID_TRAFFIC_PCAPNG, OnTrafficCapture)
   ON_COMMAND(ID_RECV_SAVE, OnRecvSave)
   ON_MESSAGE(WM_TRAFFIC_LOG_FAILED, OnTrafficLogFailed)
+  ON_COMMAND(ID_TIMED_SEND, OnTimedSend)
+  ON_COMMAND(ID_SEND_FILE, OnSendFile)
+  ON_COMMAND(ID_SEND_OPTIONS, OnSendOptions)
+  ON_MESSAGE(WM_SEND_FILE_CONTINUE, OnSendFileContinue)
 END_MESSAGE_MAP()
 
 int CSocketTestDlg::GetMode()

@@ -1,21 +1,27 @@
 // The main dialog: owner of the channel, its socket, counters and receive buffer.
 #pragma once
 
+#include "dialog/SendOptions.h"
 #include "dialog/TrafficLog.h"
 #include "dialog/TrafficRecord.h"
 #include "platform/cdialog.h"
+#include "platform/cfile.h"
 #include "platform/ipaddressctrl.h"
 #include "platform/winsock.h"
 #include "res/resource.h"
 
 #include <memory>
+#include <vector>
 
 class CTrafficDlg;
+class CTimedSendDlg;
+class CSendFileDlg;
 
 #define WM_SOCKET_CLOSED (WM_USER + 102)
 #define WM_SOCKET_RECEIVE (WM_USER + 103)
 #define WM_SOCKET_NOTIFY (WM_USER + 105)
 #define WM_TRAFFIC_LOG_FAILED (WM_USER + 106)
+#define WM_SEND_FILE_CONTINUE (WM_USER + 107)
 
 enum { MODE_TCP = 0, MODE_UDP = 1, MODE_MULTICAST = 2, MODE_TCP_SERVER = 3 };
 // The server mode's item, after the template's three so that a stored mode keeps its meaning.
@@ -48,6 +54,18 @@ inline constexpr UINT_PTR ID_TIMER_RECV_REDRAW = 1;
 // A log file takes what waits at least once a second.
 inline constexpr UINT_PTR ID_TIMER_LOG_FLUSH = 2;
 inline constexpr UINT LOG_FLUSH_INTERVAL_MS = 1000;
+inline constexpr UINT_PTR ID_TIMER_TIMED_SEND = 3;
+inline constexpr UINT_PTR ID_TIMER_FILE_PAUSE = 4;
+// A timed send's interval in milliseconds, and what one late tick may catch up at once.
+inline constexpr int TIMED_SEND_MIN_MS = 1;
+inline constexpr int TIMED_SEND_MAX_MS = 3600000;
+inline constexpr int TIMED_SEND_CATCH_UP = 100;
+// A file over TCP is read and sent this much at a time; over UDP a datagram at a time.
+inline constexpr int SEND_FILE_BLOCK = 256 * 1024;
+inline constexpr int SEND_FILE_DEFAULT_DATAGRAM = 1024;
+inline constexpr int SEND_FILE_MAX_DATAGRAM = 65507;
+// How long one turn of a file send may hold the loop before other work gets its turn.
+inline constexpr std::uint64_t SEND_FILE_TURN_MICROS = 4000;
 // Clients a listening dialog holds at once; one more is accepted and closed at once.
 inline constexpr int MAX_CLIENTS = 64;
 
@@ -91,6 +109,23 @@ public:
 
   BOOL PreTranslateMessage(MSG* pMsg) override;
 
+  // Sending on a timer: the payload is built as a click builds it, then sent once a tick.
+  BOOL StartTimedSend(int nIntervalMs, int nCount);
+  void StopTimedSend();
+  BOOL IsTimedSending() const { return m_bTimedSending; }
+  int GetTimedSends() const { return m_nTimedDone; }
+
+  // Sending a file: over TCP streamed as the socket takes it, over UDP cut into datagrams.
+  BOOL StartSendFile(LPCTSTR lpszPath, int nDatagram, int nPauseMs);
+  void StopSendFile(LPCTSTR lpszWhy = "已取消");
+  BOOL IsSendingFile() const { return m_bSendingFile; }
+  BOOL IsStreamChannel();
+  std::uint64_t GetFileSize() const { return m_nFileSize; }
+  std::uint64_t GetFileSent() const { return m_nFileSent; }
+  std::uint64_t GetFileMicros() const;
+  // Why the last file send ended early, or empty.
+  const CString& GetFileError() const { return m_strFileError; }
+
 protected:
   void DoDataExchange(CDataExchange* pDX) override;
   BOOL OnInitDialog() override;
@@ -117,6 +152,30 @@ protected:
   // The fields show the server mode's; the local port check box as it was before they did.
   BOOL m_bServerFields = FALSE;
   BOOL m_bUseLocalPortOutsideServer = FALSE;
+  CSendOptions m_sendOptions;
+  std::unique_ptr<CTimedSendDlg> m_pTimedDlg;
+  std::vector<BYTE> m_timedPayload;
+  BOOL m_bTimedSending = FALSE;
+  int m_nTimedInterval = 0;
+  int m_nTimedCount = 0;
+  int m_nTimedDone = 0;
+  std::uint64_t m_nTimedStart = 0;
+  std::unique_ptr<CSendFileDlg> m_pFileDlg;
+  CFile m_sendFile;
+  BOOL m_bSendingFile = FALSE;
+  std::uint64_t m_nFileSize = 0;
+  std::uint64_t m_nFileSent = 0;
+  std::uint64_t m_nFileStart = 0;
+  std::uint64_t m_nFileEnd = 0;
+  std::vector<BYTE> m_fileBlock;
+  int m_nBlockLen = 0;
+  int m_nBlockAt = 0;
+  int m_nFileDatagram = SEND_FILE_DEFAULT_DATAGRAM;
+  int m_nFilePause = 0;
+  // What the file send waits for before its next turn.
+  enum { FILE_WAIT_NONE, FILE_WAIT_WRITE, FILE_WAIT_TURN, FILE_WAIT_PAUSE } m_nFileWait = FILE_WAIT_NONE;
+  std::uint64_t m_nFileRead = 0;
+  CString m_strFileError;
   // The traffic record runs from start-up; its window is made when first asked for.
   CTrafficRecord m_record;
   CTrafficLog m_log;
@@ -152,6 +211,10 @@ protected:
   void OnTrafficCapture();
   void OnRecvSave();
   LRESULT OnTrafficLogFailed(WPARAM wParam, LPARAM lParam);
+  void OnTimedSend();
+  void OnSendFile();
+  void OnSendOptions();
+  LRESULT OnSendFileContinue(WPARAM wParam, LPARAM lParam);
   DECLARE_MESSAGE_MAP()
 
   void LoadVersionTitle();
@@ -180,6 +243,15 @@ private:
   void RecordSend(int nSent, const char* pData, int nLength, const TRAFFIC_ENDPOINT& local,
                   const TRAFFIC_ENDPOINT& peer);
   void SetRecvMenu();
+  BOOL BuildPayload(BYTE* sendBuf, int* pnLength);
+  BOOL TypedBytes(BYTE* sendBuf, int* pnLength);
+  int SendPayload(const BYTE* pPayload, int nLength);
+  void AddSent(int nBytes);
+  void SetSendMenu();
+  void OnTimedTick();
+  void ContinueSendFile();
+  BOOL ReadFileBlock();
+  void EndSendFile(const CString& strError);
   void UpdateTrafficWindow();
   BYTE* StagingSpace();
   void MergeStaged();

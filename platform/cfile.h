@@ -5,9 +5,11 @@
 #include "platform/cstring.h"
 #include "platform/windef.h"
 
+#include <cstdint>
+
 class CFile {
 public:
-  enum : UINT { modeWrite = 0x0001, modeCreate = 0x1000, modeNoTruncate = 0x2000 };
+  enum : UINT { modeRead = 0x0000, modeWrite = 0x0001, modeCreate = 0x1000, modeNoTruncate = 0x2000 };
 
   CFile() = default;
   ~CFile();
@@ -18,6 +20,10 @@ public:
   BOOL Open(LPCTSTR lpszFileName, UINT nOpenFlags);
   // All of the bytes, or FALSE with the error kept.
   BOOL Write(const void* lpBuf, UINT nCount);
+  // Up to nCount bytes; 0 at the end, -1 with the error kept.
+  int Read(void* lpBuf, UINT nCount);
+  // The size in bytes, files past 4 GiB included; 0 with the error kept when it cannot be told.
+  std::uint64_t GetLength();
   BOOL Close();
   BOOL IsOpen() const { return m_fd >= 0; }
 

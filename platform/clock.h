@@ -1,5 +1,5 @@
-// The wall clock for records and logs: now to the microsecond, and a moment's local calendar
-// fields with the zone's offset; intervals are left to GetTickCount64's monotonic tick.
+// The clocks of records, logs and pacing: now to the microsecond on the wall clock and on a
+// monotonic one, and a moment's local calendar fields with the zone's offset.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +7,8 @@
 namespace platform {
 
 std::int64_t WallClockMicros();
+// A clock that only moves forward, for pacing: microseconds since some moment before start-up.
+std::uint64_t MonotonicMicros();
 
 struct LocalTime {
   int nYear, nMonth, nDay, nHour, nMinute, nSecond;

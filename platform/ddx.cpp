@@ -96,3 +96,14 @@ void DDX_Check(CDataExchange* pDX, int nIDC, int& value)
   else
     c->SendMessage(BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED);
 }
+
+void DDX_CBIndex(CDataExchange* pDX, int nIDC, int& index)
+{
+  CWnd* c = control(pDX, nIDC);
+  if (pDX->m_bFailed || !c)
+    return;
+  if (pDX->m_bSaveAndValidate)
+    index = static_cast<int>(c->SendMessage(CB_GETCURSEL));
+  else
+    c->SendMessage(CB_SETCURSEL, static_cast<WPARAM>(index));
+}

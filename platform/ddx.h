@@ -22,3 +22,5 @@ void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl);
 void DDX_Text(CDataExchange* pDX, int nIDC, CString& value);
 void DDX_Text(CDataExchange* pDX, int nIDC, int& value);
 void DDX_Check(CDataExchange* pDX, int nIDC, int& value);
+// The selected item of a drop-down list; -1 for none.
+void DDX_CBIndex(CDataExchange* pDX, int nIDC, int& index);

@@ -172,6 +172,7 @@ inline constexpr DWORD BS_FLAT = 0x8000;
 inline constexpr DWORD ES_MULTILINE = 0x0004;
 inline constexpr DWORD ES_AUTOHSCROLL = 0x0080;
 inline constexpr DWORD ES_READONLY = 0x0800;
+inline constexpr DWORD ES_NUMBER = 0x2000;
 inline constexpr DWORD SS_LEFT = 0x0;
 inline constexpr DWORD SS_ICON = 0x3;
 inline constexpr DWORD SS_TYPEMASK = 0x1F;

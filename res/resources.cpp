@@ -65,6 +65,48 @@ constexpr DialogItemTemplate kTrafficItems[] = {
     {IDCANCEL, "Button", "关 闭", BS_PUSHBUTTON | WS_TABSTOP, 405, 206, 48, 14},
 };
 
+constexpr DialogItemTemplate kSendOptionsItems[] = {
+    {IDC_OPT_ESCAPES, "Button", "文本模式下解释转义符(&E): \\r \\n \\t \\0 \\\\ \\xHH", BS_AUTOCHECKBOX | WS_TABSTOP, 7,
+     8, 196, 10},
+    {IDC_STATIC, "Static", "文本模式的行尾:", kLabel, 7, 24, 90, 8},
+    {IDC_OPT_LINE_ENDING, "ComboBox", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 7, 34, 96, 60},
+    {IDC_STATIC, "Static", "附加校验:", kLabel, 109, 24, 90, 8},
+    {IDC_OPT_CHECKSUM, "ComboBox", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 109, 34, 94, 70},
+    {IDOK, "Button", "确定", BS_DEFPUSHBUTTON | WS_TABSTOP, 99, 56, 50, 14},
+    {IDCANCEL, "Button", "取消", BS_PUSHBUTTON | WS_TABSTOP, 153, 56, 50, 14},
+};
+
+constexpr DialogInitEntry kSendOptionsInit[] = {
+    {IDC_OPT_LINE_ENDING, CB_ADDSTRING, "无"},       {IDC_OPT_LINE_ENDING, CB_ADDSTRING, "CR (\\r)"},
+    {IDC_OPT_LINE_ENDING, CB_ADDSTRING, "LF (\\n)"}, {IDC_OPT_LINE_ENDING, CB_ADDSTRING, "CR LF (\\r\\n)"},
+    {IDC_OPT_CHECKSUM, CB_ADDSTRING, "无"},          {IDC_OPT_CHECKSUM, CB_ADDSTRING, "累加和"},
+    {IDC_OPT_CHECKSUM, CB_ADDSTRING, "异或"},        {IDC_OPT_CHECKSUM, CB_ADDSTRING, "CRC-16/MODBUS"},
+    {IDC_OPT_CHECKSUM, CB_ADDSTRING, "CRC-32"},
+};
+
+constexpr DialogItemTemplate kTimedSendItems[] = {
+    {IDC_STATIC, "Static", "间隔(毫秒):", kLabel, 7, 8, 60, 8},
+    {IDC_TIMED_INTERVAL, "Edit", "", kPortEdit | ES_NUMBER, 7, 18, 70, 13},
+    {IDC_STATIC, "Static", "次数(0 为不限):", kLabel, 85, 8, 70, 8},
+    {IDC_TIMED_COUNT, "Edit", "", kPortEdit | ES_NUMBER, 85, 18, 70, 13},
+    {IDC_TIMED_STATUS, "Static", "", SS_LEFT | SS_NOPREFIX, 7, 38, 148, 8},
+    {IDC_TIMED_START, "Button", "开 始", BS_DEFPUSHBUTTON | WS_TABSTOP, 51, 52, 50, 14},
+    {IDCANCEL, "Button", "关 闭", BS_PUSHBUTTON | WS_TABSTOP, 105, 52, 50, 14},
+};
+
+constexpr DialogItemTemplate kSendFileItems[] = {
+    {IDC_STATIC, "Static", "文件:", kLabel, 7, 8, 40, 8},
+    {IDC_FILE_PATH, "Edit", "", kPortEdit, 7, 18, 180, 13},
+    {IDC_FILE_BROWSE, "Button", "浏览(&B)...", BS_PUSHBUTTON | WS_TABSTOP, 191, 17, 50, 14},
+    {IDC_STATIC, "Static", "数据报大小(字节):", kLabel, 7, 38, 80, 8},
+    {IDC_FILE_DATAGRAM, "Edit", "", kPortEdit | ES_NUMBER, 7, 48, 80, 13},
+    {IDC_STATIC, "Static", "数据报间隔(毫秒):", kLabel, 95, 38, 80, 8},
+    {IDC_FILE_PAUSE, "Edit", "", kPortEdit | ES_NUMBER, 95, 48, 80, 13},
+    {IDC_FILE_STATUS, "Static", "", SS_LEFT | SS_NOPREFIX, 7, 68, 234, 8},
+    {IDC_FILE_START, "Button", "发 送", BS_DEFPUSHBUTTON | WS_TABSTOP, 137, 82, 50, 14},
+    {IDCANCEL, "Button", "关 闭", BS_PUSHBUTTON | WS_TABSTOP, 191, 82, 50, 14},
+};
+
 constexpr DialogTemplate kDialogs[] = {
     {IDD_ABOUTBOX,
      WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT,
@@ -85,6 +127,28 @@ constexpr DialogTemplate kDialogs[] = {
      9,
      kDialogFace,
      kTrafficItems,
+     {}},
+    {IDD_SEND_OPTIONS, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, 0, 210, 77, "发送设置", 9,
+     kDialogFace, kSendOptionsItems, kSendOptionsInit},
+    {IDD_TIMED_SEND,
+     WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT,
+     0,
+     162,
+     73,
+     "定时发送",
+     9,
+     kDialogFace,
+     kTimedSendItems,
+     {}},
+    {IDD_SEND_FILE,
+     WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT,
+     0,
+     248,
+     103,
+     "发送文件",
+     9,
+     kDialogFace,
+     kSendFileItems,
      {}},
     {IDD_SOCKETTEST_DIALOG,
      WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME | DS_SETFONT, WS_EX_APPWINDOW,

@@ -39,14 +39,17 @@ TEST_F(EditMenu, ReadsAsThePlatformsInChinese)
   auto dlg = NewDialog();
   auto* send = qobject_cast<QPlainTextEdit*>(dlg->W(IDC_SEND_TEXT));
   QApplication::clipboard()->clear();
-  EXPECT_EQ(MenuOf(send),
-            QStringList({"!撤消(&U)", "-", "!剪切(&T)", "!复制(&C)", "!粘贴(&P)", "!删除(&D)", "-", "!全选(&A)"}))
+  // The send box's own tools follow the platform's entries.
+  const QStringList tools{"-", "定时发送(&T)...", "发送文件(&F)...", "发送设置(&O)..."};
+  EXPECT_EQ(
+      MenuOf(send),
+      QStringList({"!撤消(&U)", "-", "!剪切(&T)", "!复制(&C)", "!粘贴(&P)", "!删除(&D)", "-", "!全选(&A)"}) + tools)
       << "with an empty box and nothing on the clipboard";
   QApplication::clipboard()->setText(QStringLiteral("x"));
   send->setPlainText(QStringLiteral("abc"));
   send->selectAll();
   EXPECT_EQ(MenuOf(send),
-            QStringList({"!撤消(&U)", "-", "剪切(&T)", "复制(&C)", "粘贴(&P)", "删除(&D)", "-", "全选(&A)"}));
+            QStringList({"!撤消(&U)", "-", "剪切(&T)", "复制(&C)", "粘贴(&P)", "删除(&D)", "-", "全选(&A)"}) + tools);
   auto* port = qobject_cast<QLineEdit*>(dlg->W(IDC_DEST_PORT));
   port->setFocus();
   port->selectAll();

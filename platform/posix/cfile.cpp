@@ -1,6 +1,7 @@
 #include "platform/cfile.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -21,7 +22,7 @@ BOOL CFile::Open(LPCTSTR lpszFileName, UINT nOpenFlags)
     return true;
   }();
   (void)s_bIgnoreSizeSignal;
-  int flags = O_WRONLY | O_CLOEXEC;
+  int flags = ((nOpenFlags & modeWrite) ? O_WRONLY : O_RDONLY) | O_CLOEXEC;
   if (nOpenFlags & modeCreate)
     flags |= O_CREAT;
   if (nOpenFlags & modeNoTruncate)
@@ -49,6 +50,29 @@ BOOL CFile::Write(const void* lpBuf, UINT nCount)
     nLeft -= static_cast<std::size_t>(n);
   }
   return TRUE;
+}
+
+int CFile::Read(void* lpBuf, UINT nCount)
+{
+  for (;;) {
+    const ssize_t n = ::read(m_fd, lpBuf, nCount);
+    if (n >= 0)
+      return static_cast<int>(n);
+    if (errno != EINTR) {
+      m_nError = errno;
+      return -1;
+    }
+  }
+}
+
+std::uint64_t CFile::GetLength()
+{
+  struct stat st {};
+  if (::fstat(m_fd, &st) != 0) {
+    m_nError = errno;
+    return 0;
+  }
+  return static_cast<std::uint64_t>(st.st_size);
 }
 
 BOOL CFile::Close()

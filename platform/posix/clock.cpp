@@ -9,6 +9,13 @@ std::int64_t platform::WallClockMicros()
   return static_cast<std::int64_t>(ts.tv_sec) * 1000000 + ts.tv_nsec / 1000;
 }
 
+std::uint64_t platform::MonotonicMicros()
+{
+  timespec ts{};
+  ::clock_gettime(CLOCK_MONOTONIC, &ts);
+  return static_cast<std::uint64_t>(ts.tv_sec) * 1000000 + static_cast<std::uint64_t>(ts.tv_nsec) / 1000;
+}
+
 platform::LocalTime platform::ToLocalTime(std::int64_t nSecondsSinceEpoch)
 {
   const auto t = static_cast<std::time_t>(nSecondsSinceEpoch);

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -49,6 +50,8 @@ QWidget* createEdit(QWidget* parent, DWORD style)
   if (!(style & ES_MULTILINE)) {
     auto* edit = new QLineEdit(parent);
     edit->setMaxLength(32767);
+    if (style & ES_NUMBER)
+      edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
     UsePlatformEditMenu(edit);
     return edit;
   }

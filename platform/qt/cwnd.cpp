@@ -317,6 +317,8 @@ UINT_PTR CWnd::SetTimer(UINT_PTR nIDEvent, UINT nElapse, void*)
   QTimer*& timer = m_timers[nIDEvent];
   if (!timer) {
     timer = new QTimer(m_pWidget);
+    // Paced sends ask for a millisecond and mean it; Qt's coarse default may be 5 % late.
+    timer->setTimerType(Qt::PreciseTimer);
     QObject::connect(timer, &QTimer::timeout, m_pWidget, [this, nIDEvent] { SendMessage(WM_TIMER, nIDEvent, 0); });
   }
   timer->start(static_cast<int>(nElapse));

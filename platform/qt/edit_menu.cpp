@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -47,6 +48,28 @@ void showMenu(QWidget* edit, const QPoint& at, const EditActions& a)
   menu.exec(edit->mapToGlobal(at));
 }
 
+// Shift+F10 opens the menu as the menu key does, where the caret is.
+class ShiftF10Filter : public QObject {
+public:
+  explicit ShiftF10Filter(QWidget* edit) : QObject(edit) {}
+
+protected:
+  bool eventFilter(QObject* watched, QEvent* e) override
+  {
+    if (e->type() != QEvent::KeyPress)
+      return false;
+    const auto* key = static_cast<QKeyEvent*>(e);
+    if (key->key() != Qt::Key_F10 || key->modifiers() != Qt::ShiftModifier)
+      return false;
+    auto* edit = static_cast<QWidget*>(watched);
+    QPoint at = edit->rect().center();
+    if (auto* plain = qobject_cast<QPlainTextEdit*>(edit))
+      at = plain->cursorRect().center();
+    emit edit->customContextMenuRequested(at);
+    return true;
+  }
+};
+
 }  // namespace
 
 void AppendOwnerItems(QMenu& menu, QWidget* control)
@@ -74,6 +97,7 @@ void AppendOwnerItems(QMenu& menu, QWidget* control)
 void UsePlatformEditMenu(QLineEdit* e)
 {
   e->setContextMenuPolicy(Qt::CustomContextMenu);
+  e->installEventFilter(new ShiftF10Filter(e));
   QObject::connect(e, &QWidget::customContextMenuRequested, e, [e](const QPoint& at) {
     showMenu(e, at,
              {e->isUndoAvailable(), e->hasSelectedText(), e->isReadOnly(), e->text().isEmpty(), [e] { e->undo(); },
@@ -84,6 +108,7 @@ void UsePlatformEditMenu(QLineEdit* e)
 void UsePlatformEditMenu(QPlainTextEdit* e)
 {
   e->setContextMenuPolicy(Qt::CustomContextMenu);
+  e->installEventFilter(new ShiftF10Filter(e));
   QObject::connect(e, &QWidget::customContextMenuRequested, e, [e](const QPoint& at) {
     showMenu(e, at,
              {e->document()->isUndoAvailable(), e->textCursor().hasSelection(), e->isReadOnly(),

@@ -27,9 +27,12 @@ public:
   using CSocketTestDlg::m_log;
   using CSocketTestDlg::m_nClients;
   using CSocketTestDlg::m_nRecvLen;
+  using CSocketTestDlg::m_pFileDlg;
+  using CSocketTestDlg::m_pTimedDlg;
   using CSocketTestDlg::m_pTrafficDlg;
   using CSocketTestDlg::m_record;
   using CSocketTestDlg::m_recvBuf;
+  using CSocketTestDlg::m_sendOptions;
   using CSocketTestDlg::m_socket;
   using CSocketTestDlg::m_strTitle;
   bool RedrawPending() const { return m_bRedrawPending != FALSE; }

@@ -1,0 +1,141 @@
+#include "codec/sendcodec.h"
+
+#include "codec/hexcodec.h"
+
+#include <array>
+
+namespace {
+struct Escape {
+  char ch;
+  BYTE by;
+};
+constexpr Escape kEscapes[] = {{'r', '\r'}, {'n', '\n'}, {'t', '\t'}, {'0', '\0'}, {'\\', '\\'}};
+
+const Escape* FindEscape(char ch)
+{
+  for (const Escape& e : kEscapes) {
+    if (e.ch == ch)
+      return &e;
+  }
+  return nullptr;
+}
+
+constexpr std::array<std::uint32_t, 256> MakeCrc32Table()
+{
+  std::array<std::uint32_t, 256> table{};
+  for (std::uint32_t i = 0; i < 256; ++i) {
+    std::uint32_t c = i;
+    for (int k = 0; k < 8; ++k)
+      c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+    table[i] = c;
+  }
+  return table;
+}
+constexpr std::array<std::uint32_t, 256> kCrc32Table = MakeCrc32Table();
+}  // namespace
+
+int ExpandEscapes(const char* pText, int nLength, BYTE* pOut)
+{
+  int nOut = 0;
+  for (int i = 0; i < nLength; ++i) {
+    const char ch = pText[i];
+    if (ch != '\\' || i + 1 == nLength) {
+      pOut[nOut++] = static_cast<BYTE>(ch);
+      continue;
+    }
+    const char next = pText[i + 1];
+    if (const Escape* e = FindEscape(next)) {
+      pOut[nOut++] = e->by;
+      ++i;
+      continue;
+    }
+    const BYTE high = (next == 'x' && i + 2 < nLength) ? HexDigitValue(pText[i + 2]) : 0xFF;
+    if (high == 0xFF) {
+      pOut[nOut++] = '\\';
+      continue;
+    }
+    const BYTE low = i + 3 < nLength ? HexDigitValue(pText[i + 3]) : 0xFF;
+    pOut[nOut++] = low == 0xFF ? high : static_cast<BYTE>(high << 4 | low);
+    i += low == 0xFF ? 2 : 3;
+  }
+  return nOut;
+}
+
+int LineEndingBytes(int nLineEnding, BYTE* pOut)
+{
+  switch (nLineEnding) {
+  case LINE_ENDING_CR:
+    pOut[0] = '\r';
+    return 1;
+  case LINE_ENDING_LF:
+    pOut[0] = '\n';
+    return 1;
+  case LINE_ENDING_CRLF:
+    pOut[0] = '\r';
+    pOut[1] = '\n';
+    return 2;
+  default:
+    return 0;
+  }
+}
+
+std::uint8_t Sum8(const BYTE* p, int n)
+{
+  unsigned sum = 0;
+  for (int i = 0; i < n; ++i)
+    sum += p[i];
+  return static_cast<std::uint8_t>(sum);
+}
+
+std::uint8_t Xor8(const BYTE* p, int n)
+{
+  unsigned x = 0;
+  for (int i = 0; i < n; ++i)
+    x ^= p[i];
+  return static_cast<std::uint8_t>(x);
+}
+
+std::uint16_t Crc16Modbus(const BYTE* p, int n)
+{
+  unsigned crc = 0xFFFF;
+  for (int i = 0; i < n; ++i) {
+    crc ^= p[i];
+    for (int k = 0; k < 8; ++k)
+      crc = (crc & 1) ? (crc >> 1) ^ 0xA001 : crc >> 1;
+  }
+  return static_cast<std::uint16_t>(crc);
+}
+
+std::uint32_t Crc32(const BYTE* p, int n)
+{
+  std::uint32_t crc = 0xFFFFFFFFu;
+  for (int i = 0; i < n; ++i)
+    crc = kCrc32Table[(crc ^ p[i]) & 0xFF] ^ (crc >> 8);
+  return crc ^ 0xFFFFFFFFu;
+}
+
+int ChecksumBytes(int nKind, const BYTE* p, int n, BYTE* pOut)
+{
+  switch (nKind) {
+  case CHECKSUM_SUM8:
+    pOut[0] = Sum8(p, n);
+    return 1;
+  case CHECKSUM_XOR8:
+    pOut[0] = Xor8(p, n);
+    return 1;
+  case CHECKSUM_CRC16_MODBUS: {
+    const std::uint16_t crc = Crc16Modbus(p, n);
+    pOut[0] = static_cast<BYTE>(crc & 0xFF);
+    pOut[1] = static_cast<BYTE>(crc >> 8);
+    return 2;
+  }
+  case CHECKSUM_CRC32: {
+    const std::uint32_t crc = Crc32(p, n);
+    for (int i = 0; i < 4; ++i)
+      pOut[i] = static_cast<BYTE>(crc >> (24 - 8 * i));
+    return 4;
+  }
+  default:
+    return 0;
+  }
+}
