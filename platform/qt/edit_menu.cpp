@@ -32,10 +32,44 @@ void addItem(QMenu& menu, const char* text, bool enabled, const std::function<vo
   QObject::connect(action, &QAction::triggered, &menu, act);
 }
 
+// A mnemonic reaches the entries that can be chosen: with the platform's 剪切(&T) greyed out, T
+// goes straight to the owner's entry of the same letter instead of stopping on the grey one.
+class EditMenu : public QMenu {
+public:
+  using QMenu::QMenu;
+
+protected:
+  void keyPressEvent(QKeyEvent* e) override
+  {
+    const QString typed = e->text().toUpper();
+    if (typed.size() != 1 || e->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) {
+      QMenu::keyPressEvent(e);
+      return;
+    }
+    QList<QAction*> matches;
+    for (QAction* action : actions()) {
+      const QKeySequence mnemonic = QKeySequence::mnemonic(action->text());
+      if (action->isEnabled() && !mnemonic.isEmpty() && mnemonic[0].key() == typed.at(0).unicode())
+        matches << action;
+    }
+    if (matches.isEmpty()) {
+      QMenu::keyPressEvent(e);
+      return;
+    }
+    if (matches.size() == 1) {
+      matches.front()->trigger();
+      close();
+      return;
+    }
+    const auto at = matches.indexOf(activeAction());
+    setActiveAction(matches.at((at + 1) % matches.size()));
+  }
+};
+
 void showMenu(QWidget* edit, const QPoint& at, const EditActions& a)
 {
   const bool canPaste = !a.readOnly && !QApplication::clipboard()->text().isEmpty();
-  QMenu menu(edit);
+  EditMenu menu(edit);
   addItem(menu, "撤消(&U)", a.canUndo && !a.readOnly, a.undo);
   menu.addSeparator();
   addItem(menu, "剪切(&T)", a.hasSelection && !a.readOnly, a.cut);
@@ -48,10 +82,11 @@ void showMenu(QWidget* edit, const QPoint& at, const EditActions& a)
   menu.exec(edit->mapToGlobal(at));
 }
 
-// Shift+F10 opens the menu as the menu key does, where the caret is.
-class ShiftF10Filter : public QObject {
+// The menu key and Shift+F10 open the menu where the caret is, as on the platform; Qt's edits
+// would not see the menu key as asking for it.
+class MenuKeyFilter : public QObject {
 public:
-  explicit ShiftF10Filter(QWidget* edit) : QObject(edit) {}
+  explicit MenuKeyFilter(QWidget* edit) : QObject(edit) {}
 
 protected:
   bool eventFilter(QObject* watched, QEvent* e) override
@@ -59,7 +94,8 @@ protected:
     if (e->type() != QEvent::KeyPress)
       return false;
     const auto* key = static_cast<QKeyEvent*>(e);
-    if (key->key() != Qt::Key_F10 || key->modifiers() != Qt::ShiftModifier)
+    const bool bShiftF10 = key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier;
+    if (!bShiftF10 && key->key() != Qt::Key_Menu)
       return false;
     auto* edit = static_cast<QWidget*>(watched);
     QPoint at = edit->rect().center();
@@ -97,7 +133,7 @@ void AppendOwnerItems(QMenu& menu, QWidget* control)
 void UsePlatformEditMenu(QLineEdit* e)
 {
   e->setContextMenuPolicy(Qt::CustomContextMenu);
-  e->installEventFilter(new ShiftF10Filter(e));
+  e->installEventFilter(new MenuKeyFilter(e));
   QObject::connect(e, &QWidget::customContextMenuRequested, e, [e](const QPoint& at) {
     showMenu(e, at,
              {e->isUndoAvailable(), e->hasSelectedText(), e->isReadOnly(), e->text().isEmpty(), [e] { e->undo(); },
@@ -108,7 +144,7 @@ void UsePlatformEditMenu(QLineEdit* e)
 void UsePlatformEditMenu(QPlainTextEdit* e)
 {
   e->setContextMenuPolicy(Qt::CustomContextMenu);
-  e->installEventFilter(new ShiftF10Filter(e));
+  e->installEventFilter(new MenuKeyFilter(e));
   QObject::connect(e, &QWidget::customContextMenuRequested, e, [e](const QPoint& at) {
     showMenu(e, at,
              {e->document()->isUndoAvailable(), e->textCursor().hasSelection(), e->isReadOnly(),
