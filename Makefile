@@ -50,6 +50,7 @@ bench: build
 	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/sendbox_bench
 	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/flood
 	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/flood record
+	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/flood send
 	/usr/bin/python3 bench/startup.py $(BUILD_DIR)/lanspry $(BUILD_DIR)/bench/empty_dialog
 
 # The packaged program is built apart with Debian's hardening flags; the tests keep their own. Any

@@ -32,8 +32,10 @@
 #include <time.h>
 #include <unistd.h>
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -494,6 +496,167 @@ RecordedFlood FloodDialogRecorded(int size, const std::string& logPath)
   return r;
 }
 
+const char* Verdict(bool met)
+{
+  return met ? "met" : "MISSED";
+}
+
+// The send tools' pace: sends made against those due, and how far apart a peer saw them arrive.
+struct Pace {
+  int sends = 0;
+  int due = 0;
+  double errorP50 = 0;
+  double errorP99 = 0;
+  double lateP99 = 0;
+};
+
+Pace TimedSendPace(int intervalMs, int seconds)
+{
+  int peerPort = 0;
+  const test::Fd peer = test::UdpSocket(&peerPort);
+  timeval tv{0, 200000};
+  setsockopt(peer.get(), SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+  std::atomic<bool> stop{false};
+  std::vector<double> arrivals;
+  std::thread reader([&] {
+    char buf[64];
+    while (!stop) {
+      if (recv(peer.get(), buf, sizeof buf, 0) > 0)
+        arrivals.push_back(Seconds(Clock::now().time_since_epoch()) * 1000);
+    }
+  });
+  FloodDlg dlg;
+  test::App().m_pMainWnd = &dlg;
+  dlg.Open();
+  dlg.OpenChannel(MODE_UDP, test::Ip(127, 0, 0, 1), peerPort);
+  dlg.SetText(IDC_SEND_TEXT, "tick");
+  Pace p;
+  const auto start = Clock::now();
+  dlg.StartTimedSend(intervalMs, 0);
+  Lateness late = RunLoop([&] { return Clock::now() - start >= std::chrono::seconds(seconds); }, seconds * 1000 + 1000);
+  dlg.StopTimedSend();
+  p.sends = dlg.GetTimedSends();
+  p.due = seconds * 1000 / intervalMs;
+  dlg.Click(IDC_CONNECT);
+  test::App().m_pMainWnd = nullptr;
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  stop = true;
+  reader.join();
+  Lateness errors;
+  for (std::size_t i = 1; i < arrivals.size(); ++i)
+    errors.ms.push_back(std::abs(arrivals[i] - arrivals[i - 1] - intervalMs));
+  p.errorP50 = errors.Percentile(0.5);
+  p.errorP99 = errors.Percentile(0.99);
+  p.lateP99 = late.Percentile(0.99);
+  return p;
+}
+
+// socat -u TCP-LISTEN:... /dev/null on a free port, listening once this returns.
+pid_t SocatSink(int* pPort)
+{
+  *pPort = test::FreeTcpPort();
+  const std::string listen = "TCP-LISTEN:" + std::to_string(*pPort) + ",bind=127.0.0.1,reuseaddr";
+  const pid_t pid = fork();
+  if (pid == 0) {
+    execlp("socat", "socat", "-u", listen.c_str(), "/dev/null", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  for (int i = 0; i < 200 && !test::PortListening(*pPort); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  return pid;
+}
+
+struct FileSend {
+  double seconds = 0;
+  bool whole = false;
+  double lateP99 = 0;
+};
+
+// The dialog's 发送文件 over TCP into the sink, until the sink has read it all.
+FileSend DialogFileSend(const std::string& path, std::uint64_t size)
+{
+  int port = 0;
+  const pid_t sink = SocatSink(&port);
+  FloodDlg dlg;
+  test::App().m_pMainWnd = &dlg;
+  dlg.Open();
+  dlg.OpenChannel(MODE_TCP, test::Ip(127, 0, 0, 1), port);
+  FileSend r;
+  const auto start = Clock::now();
+  if (dlg.IsOpen() && dlg.StartSendFile(path.c_str(), 0, 0)) {
+    Lateness late = RunLoop([&] { return !dlg.IsSendingFile(); }, 120000);
+    r.lateP99 = late.Percentile(0.99);
+    r.whole = dlg.GetFileSent() == size && dlg.GetFileError().IsEmpty();
+  }
+  dlg.Click(IDC_CONNECT);
+  waitpid(sink, nullptr, 0);
+  r.seconds = Seconds(Clock::now() - start);
+  test::App().m_pMainWnd = nullptr;
+  return r;
+}
+
+// socat -u FILE TCP:127.0.0.1:PORT into the same kind of sink.
+double SocatFileSend(const std::string& path)
+{
+  int port = 0;
+  const pid_t sink = SocatSink(&port);
+  const std::string to = "TCP:127.0.0.1:" + std::to_string(port);
+  const auto start = Clock::now();
+  const pid_t pid = fork();
+  if (pid == 0) {
+    execlp("socat", "socat", "-u", path.c_str(), to.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  waitpid(pid, nullptr, 0);
+  waitpid(sink, nullptr, 0);
+  return Seconds(Clock::now() - start);
+}
+
+void BenchSendTools()
+{
+  std::printf("| timed send | sends made / due | arrival interval error p50 / p99 (ms) | timer lateness p99 (ms) |\n");
+  std::printf("|---|---|---|---|\n");
+  const Pace fast = TimedSendPace(1, 10);
+  const Pace slow = TimedSendPace(100, 10);
+  for (const auto& [name, p] : {std::pair{"every 1 ms for 10 s", fast}, std::pair{"every 100 ms for 10 s", slow}})
+    std::printf("| %s | %d / %d (%.1f %%) | %.2f / %.2f | %.1f |\n", name, p.sends, p.due, 100.0 * p.sends / p.due,
+                p.errorP50, p.errorP99, p.lateP99);
+  std::printf(
+      "timed: >= 98 %% of the 1 ms sends: %s; 100 ms interval error p99 < 2 ms: %s; lateness p99 < 5 ms: %s\n\n",
+      Verdict(fast.sends >= 0.98 * fast.due), Verdict(slow.errorP99 < 2),
+      Verdict(fast.lateP99 < 5 && slow.lateP99 < 5));
+
+  constexpr std::uint64_t kFileBytes = 1ull << 30;
+  QTemporaryDir dir;
+  const std::string path = dir.filePath(QStringLiteral("file.bin")).toStdString();
+  {
+    std::ofstream out(path, std::ios::binary);
+    const std::vector<char> block = AlphabetBlock();
+    for (std::uint64_t n = 0; n < kFileBytes; n += block.size())
+      out.write(block.data(), static_cast<std::streamsize>(std::min<std::uint64_t>(block.size(), kFileBytes - n)));
+  }
+  std::printf(
+      "| 1 GiB file over TCP to a socat sink, round | dialog (s) | socat -u FILE TCP (s) | dialog / socat speed | "
+      "whole | timer lateness p99 (ms) |\n");
+  std::printf("|---|---|---|---|---|---|\n");
+  std::vector<double> ratios;
+  double worstLate = 0;
+  bool whole = true;
+  for (int round = 1; round <= 3; ++round) {
+    const FileSend dialog = DialogFileSend(path, kFileBytes);
+    const double socat = SocatFileSend(path);
+    const double ratio = dialog.seconds > 0 ? socat / dialog.seconds : 0;
+    ratios.push_back(ratio);
+    worstLate = std::max(worstLate, dialog.lateP99);
+    whole = whole && dialog.whole;
+    std::printf("| %d | %.2f | %.2f | %.2f | %s | %.1f |\n", round, dialog.seconds, socat, ratio,
+                dialog.whole ? "yes" : "NO", dialog.lateP99);
+  }
+  std::sort(ratios.begin(), ratios.end());
+  std::printf("file: median dialog / socat %.2f (target >= 0.9: %s); every byte: %s; lateness p99 < 5 ms: %s\n\n",
+              ratios[1], Verdict(ratios[1] >= 0.9), whole ? "yes" : "NO", Verdict(worstLate < 5));
+}
+
 double PeakRssMb()
 {
   rusage u{};
@@ -509,11 +672,6 @@ std::string CpuModel()
       return line.substr(line.find(':') + 2);
   }
   return "unknown CPU";
-}
-
-const char* Verdict(bool met)
-{
-  return met ? "met" : "MISSED";
 }
 
 }  // namespace
@@ -542,6 +700,11 @@ int main(int argc, char** argv)
   // "flood udp", "flood tcp" or "flood server" runs that part alone; "flood record" runs only when
   // asked, so that its peak memory is its own.
   const std::string only = argc > 1 ? argv[1] : "";
+  if (only == "send") {
+    BenchSendTools();
+    ws::WSACleanup();
+    return 0;
+  }
   if (only == "record") {
     std::printf(
         "| UDP, %d datagrams, record window open | delivered fraction | datagrams per second | dialog / "

@@ -65,7 +65,7 @@ inline constexpr int SEND_FILE_BLOCK = 256 * 1024;
 inline constexpr int SEND_FILE_DEFAULT_DATAGRAM = 1024;
 inline constexpr int SEND_FILE_MAX_DATAGRAM = 65507;
 // How long one turn of a file send may hold the loop before other work gets its turn.
-inline constexpr std::uint64_t SEND_FILE_TURN_MICROS = 4000;
+inline constexpr std::uint64_t SEND_FILE_TURN_MICROS = 1000;
 // Clients a listening dialog holds at once; one more is accepted and closed at once.
 inline constexpr int MAX_CLIENTS = 64;
 

@@ -133,6 +133,17 @@ int FreeUdpPort()
   return FreePort(SOCK_DGRAM);
 }
 
+// Binding without SO_REUSEADDR fails while another socket listens there; nothing is connected.
+bool PortListening(int port)
+{
+  const Fd s(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_port = htons(static_cast<std::uint16_t>(port));
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  return ::bind(s.get(), reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0 && errno == EADDRINUSE;
+}
+
 int MulticastTtl(ws::SOCKET s)
 {
   return IntOption(s, IPPROTO_IP, IP_MULTICAST_TTL);

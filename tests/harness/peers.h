@@ -31,6 +31,8 @@ Fd Accept(const Fd& listener, int timeoutMs = 5000);
 Fd UdpSocket(int* pPort, const char* address = "127.0.0.1");
 int FreeTcpPort();
 int FreeUdpPort();
+// Whether a TCP listener holds the loopback port, asked without connecting to it.
+bool PortListening(int port);
 // Options and the port of a socket, read back with the operating system's own calls.
 int MulticastTtl(ws::SOCKET s);
 int MulticastLoop(ws::SOCKET s);
