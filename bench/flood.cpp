@@ -347,9 +347,9 @@ void SendDatagrams(int toPort, int size = kDatagram)
     test::SendDatagram(fd, payload, toPort);
 }
 
-Flood FloodDialogUdp()
+// The dialog's UDP channel on a local port of its own, as a user opens it; the port, or 0.
+int OpenUdpFloodChannel(FloodDlg& dlg)
 {
-  FloodDlg dlg;
   test::App().m_pMainWnd = &dlg;
   dlg.Open();
   const int port = test::FreeUdpPort();
@@ -358,26 +358,40 @@ Flood FloodDialogUdp()
   dlg.SetCheck(IDC_USE_LOCAL_PORT, true);
   dlg.SetText(IDC_LOCAL_PORT, std::to_string(port).c_str());
   dlg.Click(IDC_CONNECT);
+  return dlg.IsOpen() ? port : 0;
+}
+
+// Runs the loop while the counter moves, until it has stood still for 300 ms; *pEnd is when it
+// last moved.
+Lateness RunWhileCounting(ByteCount& count, Clock::time_point* pEnd)
+{
+  std::uint64_t lastCount = 0;
+  auto lastChange = Clock::now();
+  return RunLoop(
+      [&] {
+        if (count.Update() != lastCount) {
+          lastCount = count.Update();
+          lastChange = *pEnd = Clock::now();
+        }
+        return Clock::now() - lastChange > std::chrono::milliseconds(300) && lastCount > 0;
+      },
+      120000);
+}
+
+Flood FloodDialogUdp()
+{
+  FloodDlg dlg;
+  const int port = OpenUdpFloodChannel(dlg);
   Flood r;
-  if (!dlg.IsOpen())
+  if (port == 0)
     return {0, 0, 0, 0, false, false};
   ByteCount count(dlg.m_nRecvBytes);
   const auto start = Clock::now();
   const double cpu = ThreadCpuNs();
   const unsigned long long calls = ReadCalls();
   std::thread sender([port] { SendDatagrams(port); });
-  std::uint64_t lastCount = 0;
-  auto lastChange = Clock::now();
   auto end = start;
-  Lateness late = RunLoop(
-      [&] {
-        if (count.Update() != lastCount) {
-          lastCount = count.Update();
-          lastChange = end = Clock::now();
-        }
-        return Clock::now() - lastChange > std::chrono::milliseconds(300) && lastCount > 0;
-      },
-      120000);
+  Lateness late = RunWhileCounting(count, &end);
   const double got = static_cast<double>(count.Update()) / kDatagram;
   r.cpuNs = got > 0 ? (ThreadCpuNs() - cpu) / got : 0;
   r.calls = got > 0 ? static_cast<double>(ReadCalls() - calls) / got : 0;
@@ -439,16 +453,9 @@ std::uint64_t CountLoggedDatagrams(const std::string& path)
 RecordedFlood FloodDialogRecorded(int size, const std::string& logPath)
 {
   FloodDlg dlg;
-  test::App().m_pMainWnd = &dlg;
-  dlg.Open();
-  const int port = test::FreeUdpPort();
-  dlg.SelectMode(MODE_UDP);
-  dlg.SetDest(test::Ip(127, 0, 0, 1), 9);
-  dlg.SetCheck(IDC_USE_LOCAL_PORT, true);
-  dlg.SetText(IDC_LOCAL_PORT, std::to_string(port).c_str());
-  dlg.Click(IDC_CONNECT);
+  const int port = OpenUdpFloodChannel(dlg);
   RecordedFlood r;
-  if (!dlg.IsOpen())
+  if (port == 0)
     return r;
   dlg.SendMessage(WM_SYSCOMMAND, IDM_TRAFFIC);
   if (!logPath.empty()) {
@@ -463,18 +470,8 @@ RecordedFlood FloodDialogRecorded(int size, const std::string& logPath)
   const std::uint64_t serial = dlg.m_record.GetSerial();
   const auto start = Clock::now();
   std::thread sender([port, size] { SendDatagrams(port, size); });
-  std::uint64_t lastCount = 0;
-  auto lastChange = Clock::now();
   auto end = start;
-  Lateness late = RunLoop(
-      [&] {
-        if (count.Update() != lastCount) {
-          lastCount = count.Update();
-          lastChange = end = Clock::now();
-        }
-        return Clock::now() - lastChange > std::chrono::milliseconds(300) && lastCount > 0;
-      },
-      120000);
+  Lateness late = RunWhileCounting(count, &end);
   sender.join();
   // The window's next look at the record, then the log's last lines.
   RunLoop([] { return false; }, 2 * TRAFFIC_REFRESH_MS);

@@ -4,11 +4,8 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QContextMenuEvent>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPlainTextEdit>
-#include <QTimer>
 
 namespace {
 
@@ -17,19 +14,7 @@ using test::DialogTest;
 // The entries of the context menu the control opens, "-" for a separator, "!" before a disabled one.
 QStringList MenuOf(QWidget* w)
 {
-  QStringList entries;
-  QTimer::singleShot(0, [&] {
-    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-    if (!menu)
-      return;
-    for (QAction* a : menu->actions())
-      entries << (a->isSeparator() ? QStringLiteral("-")
-                                   : (a->isEnabled() ? QString() : QStringLiteral("!")) + a->text());
-    menu->close();
-  });
-  QContextMenuEvent e(QContextMenuEvent::Keyboard, QPoint(5, 5), w->mapToGlobal(QPoint(5, 5)));
-  QApplication::sendEvent(w, &e);
-  return entries;
+  return test::PopupEntries([w] { test::ContextClick(w, true); }, -1, true);
 }
 
 class EditMenu : public DialogTest {};

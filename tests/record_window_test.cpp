@@ -11,7 +11,6 @@
 #include <QAbstractItemModel>
 #include <QAbstractScrollArea>
 #include <QApplication>
-#include <QContextMenuEvent>
 #include <QMenu>
 #include <QScrollBar>
 #include <QTableView>
@@ -74,6 +73,16 @@ protected:
     });
   }
   std::string Path(const char* name) const { return m_dir.filePath(QString::fromUtf8(name)).toStdString(); }
+  // A dialog with a UDP channel open to a peer socket made here.
+  std::unique_ptr<test::TestDlg> UdpDialog(test::Fd* pPeer, int* pPeerPort, int* pLocalPort)
+  {
+    *pPeer = test::UdpSocket(pPeerPort);
+    auto dlg = NewDialog();
+    dlg->OpenChannel(MODE_UDP, Ip(127, 0, 0, 1), *pPeerPort);
+    EXPECT_TRUE(dlg->IsOpen());
+    *pLocalPort = dlg->IsOpen() ? test::LocalPort(dlg->m_socket) : 0;
+    return dlg;
+  }
   static QTableView* List(test::TestDlg& dlg)
   {
     return qobject_cast<QTableView*>(dlg.m_pTrafficDlg->GetDlgItem(IDC_TRAFFIC_LIST)->widget());
@@ -199,10 +208,9 @@ TEST_F(Record, TheServerRecordsEachClientByItsAddress)
 TEST_F(Record, TheWindowShowsTheRowsFollowsTheEndAndKeepsItsHistoryWhenClosed)
 {
   int peerPort = 0;
-  test::Fd peer = test::UdpSocket(&peerPort);
-  auto dlg = NewDialog();
-  dlg->OpenChannel(MODE_UDP, Ip(127, 0, 0, 1), peerPort);
-  const int localPort = test::LocalPort(dlg->m_socket);
+  int localPort = 0;
+  test::Fd peer;
+  auto dlg = UdpDialog(&peer, &peerPort, &localPort);
   dlg->SendMessage(WM_SYSCOMMAND, IDM_TRAFFIC);
   ASSERT_TRUE(dlg->m_pTrafficDlg);
   QTableView* list = List(*dlg);
@@ -253,19 +261,7 @@ TEST_F(Record, TheWindowShowsTheRowsFollowsTheEndAndKeepsItsHistoryWhenClosed)
 TEST_F(Record, TheReceiveDisplaysMenuReadsInChineseAndOpensTheWindow)
 {
   auto dlg = NewDialog();
-  QStringList seen;
-  QTimer::singleShot(50, [&] {
-    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-    if (!menu)
-      return;
-    for (QAction* a : menu->actions())
-      seen << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    menu->actions().at(4)->trigger();
-    menu->close();
-  });
-  QWidget* view = qobject_cast<QAbstractScrollArea*>(dlg->W(IDC_RECV_TEXT))->viewport();
-  QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5), view->mapToGlobal(QPoint(5, 5)));
-  QApplication::sendEvent(view, &click);
+  const QStringList seen = test::PopupEntries([&] { test::ContextClick(dlg->W(IDC_RECV_TEXT)); }, 4);
   EXPECT_EQ(seen, (QStringList{QStringLiteral("复制(&C)"), QStringLiteral("-"), QStringLiteral("全选(&A)"),
                                QStringLiteral("-"), QStringLiteral("通信记录(&R)..."),
                                QStringLiteral("记录到文件(&L)..."), QStringLiteral("保存接收数据(&S)...")}));
@@ -275,10 +271,9 @@ TEST_F(Record, TheReceiveDisplaysMenuReadsInChineseAndOpensTheWindow)
 TEST_F(Record, TheLogFileIsWrittenWithinASecondAndAFailedWriteStopsItWithTheError)
 {
   int peerPort = 0;
-  test::Fd peer = test::UdpSocket(&peerPort);
-  auto dlg = NewDialog();
-  dlg->OpenChannel(MODE_UDP, Ip(127, 0, 0, 1), peerPort);
-  const int localPort = test::LocalPort(dlg->m_socket);
+  int localPort = 0;
+  test::Fd peer;
+  auto dlg = UdpDialog(&peer, &peerPort, &localPort);
   const std::string path = Path("traffic.log");
   AnswerFileDialogs(path);
   dlg->SendMessage(WM_COMMAND, ID_TRAFFIC_LOG);
@@ -308,10 +303,9 @@ TEST_F(Record, TheLogFileIsWrittenWithinASecondAndAFailedWriteStopsItWithTheErro
 TEST_F(Record, TheReceiveBufferIsSavedRawOrAsShownAndTheCaptureAsPcapng)
 {
   int peerPort = 0;
-  test::Fd peer = test::UdpSocket(&peerPort);
-  auto dlg = NewDialog();
-  dlg->OpenChannel(MODE_UDP, Ip(127, 0, 0, 1), peerPort);
-  const int localPort = test::LocalPort(dlg->m_socket);
+  int localPort = 0;
+  test::Fd peer;
+  auto dlg = UdpDialog(&peer, &peerPort, &localPort);
   const std::string bytes("A\x00\xFF\r\n", 5);
   test::SendDatagram(peer, bytes, localPort);
   ASSERT_TRUE(test::WaitFor([&] { return dlg->m_nRecvBytes == 5; }));

@@ -1,6 +1,40 @@
 #include "tests/support.h"
 
+#include <QAbstractScrollArea>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QTimer>
+
 namespace test {
+
+QStringList PopupEntries(const std::function<void()>& open, int nTrigger, bool bMarkDisabled)
+{
+  QStringList entries;
+  QTimer::singleShot(50, [&] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (!menu)
+      return;
+    for (QAction* a : menu->actions()) {
+      const QString mark = bMarkDisabled && !a->isEnabled() ? QStringLiteral("!") : QString();
+      entries << (a->isSeparator() ? QStringLiteral("-") : mark + a->text());
+    }
+    if (nTrigger >= 0 && nTrigger < menu->actions().size())
+      menu->actions().at(nTrigger)->trigger();
+    menu->close();
+  });
+  open();
+  return entries;
+}
+
+void ContextClick(QWidget* w, bool bKeyboard)
+{
+  if (auto* area = qobject_cast<QAbstractScrollArea*>(w); area && w->contextMenuPolicy() == Qt::DefaultContextMenu)
+    w = area->viewport();
+  QContextMenuEvent e(bKeyboard ? QContextMenuEvent::Keyboard : QContextMenuEvent::Mouse, QPoint(5, 5),
+                      w->mapToGlobal(QPoint(5, 5)));
+  QApplication::sendEvent(w, &e);
+}
 
 void DialogTest::SetUp()
 {

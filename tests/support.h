@@ -13,11 +13,18 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace test {
+
+// The entries of the popup menu that open() brings up, "-" for a separator and, when asked, "!"
+// before a disabled one; the entry at nTrigger is chosen, else the menu is closed.
+QStringList PopupEntries(const std::function<void()>& open, int nTrigger = -1, bool bMarkDisabled = false);
+// A right click, or the menu key when bKeyboard, on the widget (a scroll area's viewport takes it).
+void ContextClick(QWidget* w, bool bKeyboard = false);
 
 // Each test gets its own settings file and a record of every message box, answered at once.
 class DialogTest : public ::testing::Test {
