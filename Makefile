@@ -58,7 +58,7 @@ bench: build
 package: deps
 	export DEB_BUILD_MAINT_OPTIONS=hardening=+all; \
 	cmake --preset package -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
-	  -DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)"
+	  -DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)" -DCMAKE_MODULE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)"
 	cmake --build --preset package
 	rm -rf build/package/package
 	cd build/package && cpack -G DEB

@@ -90,9 +90,10 @@ void CSocketTestDlg::OnClientNotify(SOCKET s, WORD wEvent)
   ShowServerTitle();
 }
 
+// The channel's protocol as it was opened: asking the mode list costs more than the read itself.
 LRESULT CSocketTestDlg::OnSocketReceive(WPARAM, LPARAM)
 {
-  ReceiveChunk(m_socket, GetMode() == MODE_TCP);
+  ReceiveChunk(m_socket, m_protocol == TRAFFIC_TCP);
   return 0;
 }
 

@@ -31,6 +31,7 @@ endforeach()
 add_custom_target(lanspry_docs ALL DEPENDS ${out}/lanspry.1.gz ${out}/changelog.gz)
 
 install(TARGETS lanspry RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS lanspry_sound LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/lanspry)
 install(FILES ${out}/${LANSPRY_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${out}/${LANSPRY_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${out}/lanspry.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)

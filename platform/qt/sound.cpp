@@ -1,31 +1,33 @@
-// PlaySound: WAVE resources played through Qt Multimedia.
+// PlaySound: WAVE resources played by the cue player module, loaded with the first cue.
 #include "platform/resources.h"
 #include "platform/winapi.h"
 
 #include <QCoreApplication>
-#include <QPointer>
-#include <QSoundEffect>
-#include <QUrl>
-
-#include <map>
-#include <memory>
+#include <QFileInfo>
+#include <QLibrary>
+#include <QStringList>
 
 namespace {
 int g_playedSounds = 0;
+using PlayFn = bool (*)(const char*);
 
-// Effects belong to the application object, so they go before Qt Multimedia does at exit.
-QSoundEffect* effectFor(UINT id)
+// Beside the program (the build), one folder up (tests and benchmarks), or where an install under
+// any prefix puts it beside the program's folder.
+PlayFn loadPlayer()
 {
-  static std::map<UINT, QPointer<QSoundEffect>> effects;
-  QPointer<QSoundEffect>& slot = effects[id];
-  if (slot)
-    return slot;
-  const BinaryResource* r = AfxFindBinaryResource("WAVE", id);
-  if (!r || !qApp)
-    return nullptr;
-  slot = new QSoundEffect(qApp);
-  slot->setSource(QUrl(QStringLiteral("qrc") + QString::fromUtf8(r->path)));
-  return slot;
+  static QLibrary library;
+  const QString dir = QCoreApplication::applicationDirPath();
+  const QStringList places{dir + QStringLiteral("/" LANSPRY_SOUND_MODULE),
+                           dir + QStringLiteral("/../" LANSPRY_SOUND_MODULE),
+                           dir + QStringLiteral("/../" LANSPRY_SOUND_MODULE_DIR "/" LANSPRY_SOUND_MODULE)};
+  for (const QString& place : places) {
+    if (!QFileInfo::exists(place))
+      continue;
+    library.setFileName(place);
+    if (auto fn = reinterpret_cast<PlayFn>(library.resolve("lanspry_play_sound")))
+      return fn;
+  }
+  return nullptr;
 }
 }  // namespace
 
@@ -34,17 +36,17 @@ int platform::PlayedSoundCount()
   return g_playedSounds;
 }
 
-// Plays a WAVE resource without waiting; a cue still playing is cut off by the new one. Without
-// an audio device the effect stays silent.
+// Plays a WAVE resource without waiting. Without the player module or an audio device the cue
+// stays silent.
 BOOL PlaySound(LPCTSTR pszSound, HINSTANCE, DWORD fdwSound)
 {
   if ((fdwSound & SND_RESOURCE) != SND_RESOURCE)
     return FALSE;
-  QSoundEffect* effect = effectFor(static_cast<UINT>(reinterpret_cast<std::uintptr_t>(pszSound)));
-  if (!effect)
+  const BinaryResource* r =
+      AfxFindBinaryResource("WAVE", static_cast<UINT>(reinterpret_cast<std::uintptr_t>(pszSound)));
+  static const PlayFn play = r ? loadPlayer() : nullptr;
+  if (!r || !play || !play(r->path))
     return FALSE;
   ++g_playedSounds;
-  effect->stop();
-  effect->play();
   return TRUE;
 }

@@ -19,6 +19,8 @@ INSTALLED = [
     "share/doc/lanspry/copyright",
     "share/doc/lanspry/changelog.gz",
     f"share/icons/hicolor/scalable/apps/{APP_ID}.svg",
+    # The cue player, loaded with the first cue; this build's library folder is lib.
+    "lib/lanspry/lanspry-sound.so",
 ] + [f"share/icons/hicolor/{n}x{n}/apps/{APP_ID}.png" for n in ICON_SIZES]
 
 
