@@ -10,8 +10,10 @@ TRAFFIC_ENDPOINT EndpointOf(const ws::sockaddr_in& addr)
   return {ws::ntohl(addr.sin_addr.s_addr), ws::ntohs(addr.sin_port)};
 }
 
-CTrafficRecord::CTrafficRecord()
-    : m_events(new TRAFFIC_EVENT[TRAFFIC_RECORD_LIMIT]), m_payload(new BYTE[TRAFFIC_PAYLOAD_BUDGET])
+CTrafficRecord::CTrafficRecord(std::int64_t (*pfnClock)())
+    : m_events(new TRAFFIC_EVENT[TRAFFIC_RECORD_LIMIT]),
+      m_payload(new BYTE[TRAFFIC_PAYLOAD_BUDGET]),
+      m_pfnClock(pfnClock ? pfnClock : platform::WallClockMicros)
 {
 }
 
@@ -31,9 +33,17 @@ TRAFFIC_EVENT& CTrafficRecord::Append()
 void CTrafficRecord::AddData(TRAFFIC_KIND kind, TRAFFIC_PROTOCOL protocol, const TRAFFIC_ENDPOINT& local,
                              const TRAFFIC_ENDPOINT& peer, const BYTE* pData, int nLength)
 {
-  const int nHeld = std::clamp(nLength, 0, TRAFFIC_PAYLOAD_BUDGET);
+  const std::int64_t nNow = m_pfnClock();
+  if (nNow - m_nSecondStart >= 1000000 || nNow < m_nSecondStart) {
+    m_nSecondStart = nNow;
+    m_nStoredThisSecond = 0;
+  }
+  int nHeld = std::max(nLength, 0);
+  if (m_nStoredThisSecond + nHeld > TRAFFIC_WHOLE_PER_SECOND)
+    nHeld = std::min(nHeld, TRAFFIC_FLOOD_SNAP);
+  m_nStoredThisSecond += nHeld;
   TRAFFIC_EVENT& e = Append();
-  e = {platform::WallClockMicros(), kind, protocol, local, peer, nLength, 0, m_nPayloadEnd};
+  e = {nNow, kind, protocol, local, peer, nLength, nHeld, 0, m_nPayloadEnd};
   // The byte stream wraps around its budget; an event's bytes are held while the stream has not
   // run a whole budget past them.
   const std::size_t nAt = static_cast<std::size_t>(m_nPayloadEnd % TRAFFIC_PAYLOAD_BUDGET);
@@ -49,7 +59,7 @@ void CTrafficRecord::AddEvent(TRAFFIC_KIND kind, TRAFFIC_PROTOCOL protocol, cons
                               const TRAFFIC_ENDPOINT& peer, int nError, int nLength)
 {
   TRAFFIC_EVENT& e = Append();
-  e = {platform::WallClockMicros(), kind, protocol, local, peer, nLength, nError, m_nPayloadEnd};
+  e = {m_pfnClock(), kind, protocol, local, peer, nLength, 0, nError, m_nPayloadEnd};
   if (m_pSink)
     m_pSink->OnTrafficEvent(e, nullptr);
 }
@@ -71,10 +81,10 @@ int CTrafficRecord::HeldPayload(const TRAFFIC_EVENT& event) const
 {
   if (!IsDataEvent(event.kind))
     return 0;
-  const std::uint64_t nEnd = event.nPayloadAt + static_cast<std::uint64_t>(std::max(event.nLength, 0));
+  const std::uint64_t nEnd = event.nPayloadAt + static_cast<std::uint64_t>(std::max(event.nStored, 0));
   if (nEnd > m_nPayloadEnd || m_nPayloadEnd - event.nPayloadAt > TRAFFIC_PAYLOAD_BUDGET)
     return 0;
-  return event.nLength;
+  return event.nStored;
 }
 
 int CTrafficRecord::CopyPayload(const TRAFFIC_EVENT& event, BYTE* pDest, int nMax) const

@@ -8,9 +8,13 @@
 #include <memory>
 
 inline constexpr int TRAFFIC_RECORD_LIMIT = 100000;
-// Payload bytes held beside the events; the oldest payloads give way first, so a flood of large
-// chunks keeps its newest bytes and every event's length.
-inline constexpr int TRAFFIC_PAYLOAD_BUDGET = 32 * 1024 * 1024;
+// Payload bytes held beside the events; the oldest payloads give way first.
+inline constexpr int TRAFFIC_PAYLOAD_BUDGET = 8 * 1024 * 1024;
+// Every byte is kept while a second's chunks bring no more than this, which holds several
+// seconds of history whole; past it, as under a flood, each chunk keeps its first bytes only, as
+// a capture's snapshot length does, so that recording costs a flood little and keeps its events.
+inline constexpr int TRAFFIC_WHOLE_PER_SECOND = TRAFFIC_PAYLOAD_BUDGET / 4;
+inline constexpr int TRAFFIC_FLOOD_SNAP = 64;
 
 enum TRAFFIC_KIND : BYTE {
   TRAFFIC_RECEIVED,
@@ -38,6 +42,7 @@ struct TRAFFIC_EVENT {
   TRAFFIC_ENDPOINT local;
   TRAFFIC_ENDPOINT peer;
   int nLength;               // payload bytes of data, the bytes meant to go of a failed send, else 0
+  int nStored;               // of a data event's bytes, how many went into the record (the first)
   int nError;                // the socket error of a failed send
   std::uint64_t nPayloadAt;  // where the payload starts in the record's byte stream
 };
@@ -56,7 +61,8 @@ public:
 
 class CTrafficRecord {
 public:
-  CTrafficRecord();
+  // The clock gives each event its time; tests pass their own.
+  explicit CTrafficRecord(std::int64_t (*pfnClock)() = nullptr);
   ~CTrafficRecord();
   CTrafficRecord(const CTrafficRecord&) = delete;
   CTrafficRecord& operator=(const CTrafficRecord&) = delete;
@@ -73,7 +79,7 @@ public:
   const TRAFFIC_EVENT& GetEvent(int nIndex) const;
   // Copies up to nMax bytes of the event's payload that are still held; returns how many.
   int CopyPayload(const TRAFFIC_EVENT& event, BYTE* pDest, int nMax) const;
-  // The payload bytes still held of this event: all of them, or none once they gave way.
+  // The payload bytes still held of this event: those it stored, or none once they gave way.
   int HeldPayload(const TRAFFIC_EVENT& event) const;
   // Grows by one with every event added, cleared or not, so a viewer can tell it has news.
   std::uint64_t GetSerial() const { return m_nSerial; }
@@ -94,5 +100,9 @@ private:
   std::uint64_t m_nPayloadEnd = 0;
   std::uint64_t m_nSerial = 0;
   std::uint64_t m_nDropped = 0;
+  // Bytes stored whole in the second that began at m_nSecondStart.
+  std::int64_t m_nSecondStart = 0;
+  std::int64_t m_nStoredThisSecond = 0;
   CTrafficSink* m_pSink = nullptr;
+  std::int64_t (*m_pfnClock)();
 };

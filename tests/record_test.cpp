@@ -86,10 +86,22 @@ TEST(TrafficRing, HoldsTheNewestEventsAndCountsWhatGaveWay)
   EXPECT_EQ(record.GetEvent(0).kind, TRAFFIC_OPENED);
 }
 
+// A clock the test moves: a second passes with every call, or none while frozen.
+std::int64_t g_fakeNow = 0;
+bool g_secondPerCall = true;
+std::int64_t FakeClock()
+{
+  if (g_secondPerCall)
+    g_fakeNow += 1000000;
+  return g_fakeNow;
+}
+
 TEST(TrafficRing, OldPayloadsGiveWayWhenTheBytesWrapAndNewOnesStayWhole)
 {
-  CTrafficRecord record;
-  // Chunks of an odd size, so one of them straddles the end of the byte budget.
+  g_secondPerCall = true;
+  CTrafficRecord record(FakeClock);
+  // Chunks of an odd size, so one of them straddles the end of the byte budget; each in a second
+  // of its own, so every byte is kept.
   const int nChunk = 65521;
   const int nChunks = TRAFFIC_PAYLOAD_BUDGET / nChunk + 40;
   for (int i = 0; i < nChunks; ++i) {
@@ -110,6 +122,27 @@ TEST(TrafficRing, OldPayloadsGiveWayWhenTheBytesWrapAndNewOnesStayWhole)
   EXPECT_EQ(nHeld, TRAFFIC_PAYLOAD_BUDGET / nChunk);
 }
 
+// Within one second, chunks are kept whole up to the allowance and cut to their first bytes past
+// it; the next second keeps them whole again. Lengths stay true throughout.
+TEST(TrafficRing, AFloodKeepsEachChunksFirstBytesOnly)
+{
+  g_secondPerCall = false;
+  g_fakeNow = 5000000;
+  CTrafficRecord record(FakeClock);
+  const std::string chunk(1000, 'f');
+  const int nWhole = TRAFFIC_WHOLE_PER_SECOND / 1000;
+  for (int i = 0; i < nWhole + 10; ++i)
+    record.AddData(TRAFFIC_RECEIVED, TRAFFIC_UDP, kLocal, kPeer, Bytes(chunk), 1000);
+  EXPECT_EQ(Held(record, nWhole - 1), chunk);
+  EXPECT_EQ(Held(record, nWhole), chunk.substr(0, TRAFFIC_FLOOD_SNAP));
+  EXPECT_EQ(record.GetEvent(nWhole + 9).nLength, 1000);
+  EXPECT_EQ(record.GetEvent(nWhole + 9).nStored, TRAFFIC_FLOOD_SNAP);
+  g_fakeNow += 1000000;
+  record.AddData(TRAFFIC_RECEIVED, TRAFFIC_UDP, kLocal, kPeer, Bytes(chunk), 1000);
+  EXPECT_EQ(Held(record, record.GetCount() - 1), chunk);
+  g_secondPerCall = true;
+}
+
 struct RowCase {
   const char* what;
   TRAFFIC_EVENT event;
@@ -125,37 +158,37 @@ TEST(TrafficText, ARowReadsAsItsEvent)
   const std::string thirty = "0123456789abcdefghijklmnopqrst";
   const RowCase rows[] = {
       {"a datagram",
-       {t, TRAFFIC_RECEIVED, TRAFFIC_UDP, kLocal, kPeer, 3, 0, 0},
+       {t, TRAFFIC_RECEIVED, TRAFFIC_UDP, kLocal, kPeer, 3, 0, 0, 0},
        "hi\x01",
        {"07:45:10.345", "收", "127.0.0.2:9000", "3", "68 69 01", "hi."}},
       {"a long chunk",
-       {t, TRAFFIC_SENT, TRAFFIC_TCP, kLocal, kPeer, 30, 0, 0},
+       {t, TRAFFIC_SENT, TRAFFIC_TCP, kLocal, kPeer, 30, 0, 0, 0},
        thirty,
        {"07:45:10.345", "发", "127.0.0.2:9000", "30",
         "30 31 32 33 34 35 36 37 38 39 61 62 63 64 65 66 67 68 69 6A 6B 6C 6D 6E ...",
         "0123456789abcdefghijklmnopqrst"}},
       {"a failed send",
-       {t, TRAFFIC_SEND_FAILED, TRAFFIC_TCP, kLocal, kPeer, 5, 10054, 0},
+       {t, TRAFFIC_SEND_FAILED, TRAFFIC_TCP, kLocal, kPeer, 5, 0, 10054, 0},
        "",
        {"07:45:10.345", "发送失败", "127.0.0.2:9000", "", "", "[10054]WSAECONNRESET, 5 字节未发出"}},
       {"an unknown error",
-       {t, TRAFFIC_SEND_FAILED, TRAFFIC_UDP, kLocal, kPeer, 1, 12345, 0},
+       {t, TRAFFIC_SEND_FAILED, TRAFFIC_UDP, kLocal, kPeer, 1, 0, 12345, 0},
        "",
        {"07:45:10.345", "发送失败", "127.0.0.2:9000", "", "", "[12345]未知错误, 1 字节未发出"}},
       {"a listener opened",
-       {t, TRAFFIC_OPENED, TRAFFIC_TCP, {0, 502}, {0, 0}, 0, 0, 0},
+       {t, TRAFFIC_OPENED, TRAFFIC_TCP, {0, 502}, {0, 0}, 0, 0, 0, 0},
        "",
        {"07:45:10.345", "打开", "", "", "", "TCP 本地 0.0.0.0:502"}},
       {"a channel closed",
-       {t, TRAFFIC_CLOSED, TRAFFIC_UDP, kLocal, kPeer, 0, 0, 0},
+       {t, TRAFFIC_CLOSED, TRAFFIC_UDP, kLocal, kPeer, 0, 0, 0, 0},
        "",
        {"07:45:10.345", "关闭", "127.0.0.2:9000", "", "", "UDP 本地 127.0.0.1:5000"}},
       {"a client refused",
-       {t, TRAFFIC_CLIENT_REFUSED, TRAFFIC_TCP, kLocal, kPeer, 0, 0, 0},
+       {t, TRAFFIC_CLIENT_REFUSED, TRAFFIC_TCP, kLocal, kPeer, 0, 0, 0, 0},
        "",
        {"07:45:10.345", "客户端被拒绝", "127.0.0.2:9000", "", "", "TCP 本地 127.0.0.1:5000"}},
       {"the top of the ranges",
-       {t + 654000, TRAFFIC_RECEIVED, TRAFFIC_UDP, {0xFFFFFFFF, 65535}, {0xFFFFFFFF, 65535}, 0, 0, 0},
+       {t + 654000, TRAFFIC_RECEIVED, TRAFFIC_UDP, {0xFFFFFFFF, 65535}, {0xFFFFFFFF, 65535}, 0, 0, 0, 0},
        "",
        {"07:45:10.999", "收", "255.255.255.255:65535", "0", "", ""}},
   };
@@ -182,8 +215,8 @@ TEST(TrafficText, ALogLineCarriesTheWholePayloadAndTheZone)
   for (const ZoneCase& z : zones) {
     const InZone zone(z.tz);
     const std::int64_t t = z.nSecond * 1000000 + 5000;
-    const TRAFFIC_EVENT data{t, TRAFFIC_RECEIVED, TRAFFIC_UDP, kLocal, kPeer, static_cast<int>(payload.size()), 0, 0};
-    const TRAFFIC_EVENT failed{t, TRAFFIC_SEND_FAILED, TRAFFIC_TCP, kLocal, kPeer, 2, 10035, 0};
+    const TRAFFIC_EVENT data{t, TRAFFIC_RECEIVED, TRAFFIC_UDP, kLocal, kPeer, static_cast<int>(payload.size()), 0, 0, 0};
+    const TRAFFIC_EVENT failed{t, TRAFFIC_SEND_FAILED, TRAFFIC_TCP, kLocal, kPeer, 2, 0, 10035, 0};
     std::string line;
     AppendTrafficLogLine(line, data, Bytes(payload));
     std::string hex = "09 41 0D 0A 7F 80";
