@@ -23,17 +23,29 @@ void LineLayout::setMetrics(Measure measure, double lineHeight)
 {
   m_measure = std::move(measure);
   m_lineHeight = std::max(1.0, lineHeight);
+  m_asciiMeasured = false;
+  m_otherAdvance.clear();
+}
+
+// Measured when first asked for, not with the font: a view that starts empty (the receive display
+// at start-up) would otherwise shape every ASCII character before its window is shown.
+void LineLayout::measureAscii()
+{
+  if (m_asciiMeasured)
+    return;
+  m_asciiMeasured = true;
   for (char32_t c = 0; c < 128; ++c) {
-    m_asciiAdvance[c] = c < U' ' ? 0 : m_measure(c);
+    m_asciiAdvance[c] = c < U' ' || !m_measure ? 0 : m_measure(c);
     m_asciiWidth64[c] = static_cast<int>(std::lround(m_asciiAdvance[c] * 64));
   }
-  m_otherAdvance.clear();
 }
 
 double LineLayout::advance(char32_t c)
 {
-  if (c < 128)
+  if (c < 128) {
+    measureAscii();
     return m_asciiAdvance[c];
+  }
   auto it = m_otherAdvance.find(c);
   if (it != m_otherAdvance.end())
     return it->second;
@@ -63,6 +75,8 @@ void LineLayout::layout(std::u16string_view text, int width)
 {
   m_text = text;
   m_width = std::max(1, width);
+  if (!text.empty())
+    measureAscii();
   // Widths in 1/64 px, so the running sum is an integer chain.
   const int limit = m_width * 64;
   m_lineStarts.assign(1, 0);

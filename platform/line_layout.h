@@ -46,6 +46,7 @@ private:
     int length;
   };
   Unit unitAt(int i) const;
+  void measureAscii();
 
   std::u16string_view m_text;
   std::vector<int> m_lineStarts{0};
@@ -54,6 +55,7 @@ private:
   Measure m_measure;
   std::array<double, 128> m_asciiAdvance{};  // control characters, CR among them, take no room
   std::array<int, 128> m_asciiWidth64{};
+  bool m_asciiMeasured = false;
   std::unordered_map<char32_t, double> m_otherAdvance;
 };
 
