@@ -215,7 +215,8 @@ TEST(TrafficText, ALogLineCarriesTheWholePayloadAndTheZone)
   for (const ZoneCase& z : zones) {
     const InZone zone(z.tz);
     const std::int64_t t = z.nSecond * 1000000 + 5000;
-    const TRAFFIC_EVENT data{t, TRAFFIC_RECEIVED, TRAFFIC_UDP, kLocal, kPeer, static_cast<int>(payload.size()), 0, 0, 0};
+    const TRAFFIC_EVENT data{t, TRAFFIC_RECEIVED, TRAFFIC_UDP, kLocal, kPeer, static_cast<int>(payload.size()), 0, 0,
+                             0};
     const TRAFFIC_EVENT failed{t, TRAFFIC_SEND_FAILED, TRAFFIC_TCP, kLocal, kPeer, 2, 0, 10035, 0};
     std::string line;
     AppendTrafficLogLine(line, data, Bytes(payload));
