@@ -23,12 +23,19 @@ bool HexFitsSendBuffer(const CString& strText)
 }
 }  // namespace
 
+// Listening without a client leaves nowhere to send: said before the send box is read.
+BOOL CSocketTestDlg::ServerHasClients()
+{
+  if (GetMode() != MODE_TCP_SERVER || m_nClients > 0)
+    return TRUE;
+  AfxMessageBox(kNoClients);
+  return FALSE;
+}
+
 void CSocketTestDlg::OnSend()
 {
-  if (GetMode() == MODE_TCP_SERVER && m_nClients == 0) {
-    AfxMessageBox(kNoClients);
+  if (!ServerHasClients())
     return;
-  }
   BYTE sendBuf[SEND_BUFFER_SIZE];
   int nLength = 0;
   if (BuildPayload(sendBuf, &nLength))

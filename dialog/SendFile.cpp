@@ -12,7 +12,6 @@
 using namespace ws;
 
 namespace {
-constexpr const char* kChannelClosed = "请先打开通道!";
 constexpr const char* kNotInServerMode = "服务器模式下不能发送文件.";
 constexpr long kChannelEvents = FD_READ | FD_CLOSE;
 }  // namespace
@@ -32,10 +31,8 @@ BOOL CSocketTestDlg::StartSendFile(LPCTSTR lpszPath, int nDatagram, int nPauseMs
 {
   StopSendFile();
   m_strFileError.Empty();
-  if (m_socket == INVALID_SOCKET) {
-    AfxMessageBox(kChannelClosed);
+  if (!ChannelIsOpen())
     return FALSE;
-  }
   if (GetMode() == MODE_TCP_SERVER) {
     AfxMessageBox(kNotInServerMode);
     return FALSE;

@@ -5,6 +5,16 @@
 #include "dialog/SendOptionsDlg.h"
 #include "dialog/TimedSendDlg.h"
 #include "platform/cmenu.h"
+#include "platform/cwinapp.h"
+
+// The tools run on an open channel only; says so otherwise.
+BOOL CSocketTestDlg::ChannelIsOpen()
+{
+  if (m_socket != ws::INVALID_SOCKET)
+    return TRUE;
+  AfxMessageBox("请先打开通道!");
+  return FALSE;
+}
 
 void CSocketTestDlg::SetSendMenu()
 {

@@ -243,6 +243,8 @@ private:
   void RecordSend(int nSent, const char* pData, int nLength, const TRAFFIC_ENDPOINT& local,
                   const TRAFFIC_ENDPOINT& peer);
   void SetRecvMenu();
+  BOOL ServerHasClients();
+  BOOL ChannelIsOpen();
   BOOL BuildPayload(BYTE* sendBuf, int* pnLength);
   BOOL TypedBytes(BYTE* sendBuf, int* pnLength);
   int SendPayload(const BYTE* pPayload, int nLength);

@@ -6,22 +6,11 @@
 #include "platform/clock.h"
 #include "platform/cwinapp.h"
 
-namespace {
-constexpr const char* kChannelClosed = "请先打开通道!";
-constexpr const char* kNoClients = "没有已连接的客户端!";
-}  // namespace
-
 BOOL CSocketTestDlg::StartTimedSend(int nIntervalMs, int nCount)
 {
   StopTimedSend();
-  if (m_socket == ws::INVALID_SOCKET) {
-    AfxMessageBox(kChannelClosed);
+  if (!ChannelIsOpen() || !ServerHasClients())
     return FALSE;
-  }
-  if (GetMode() == MODE_TCP_SERVER && m_nClients == 0) {
-    AfxMessageBox(kNoClients);
-    return FALSE;
-  }
   BYTE sendBuf[SEND_BUFFER_SIZE];
   int nLength = 0;
   if (!BuildPayload(sendBuf, &nLength))

@@ -82,24 +82,28 @@ void AppendTwoDigits(std::string& out, int n)
   out += static_cast<char>('0' + n % 10);
 }
 
-// The date, time and offset of one second, worked out once for all the events within it.
-const std::string& LocalSecondText(std::int64_t nSecond, std::string* pOffset)
+// The date and time of one second ("2026-12-08T07:45:12") and the zone's offset ("+08:00").
+struct LocalSecond {
+  std::int64_t nSecond = -1;
+  std::string text;
+  std::string offset;
+};
+
+// Worked out once for all the events within the second.
+const LocalSecond& LocalSecondOf(std::int64_t nSecond)
 {
-  static std::int64_t s_nSecond = -1;
-  static std::string s_text;
-  static std::string s_offset;
-  if (nSecond != s_nSecond) {
-    const platform::LocalTime t = platform::ToLocalTime(nSecond);
-    CString str;
-    str.Format("%04d-%02d-%02dT%02d:%02d:%02d", t.nYear, t.nMonth, t.nDay, t.nHour, t.nMinute, t.nSecond);
-    s_text = str.str();
-    const int nOffset = t.nOffsetMinutes < 0 ? -t.nOffsetMinutes : t.nOffsetMinutes;
-    str.Format("%c%02d:%02d", t.nOffsetMinutes < 0 ? '-' : '+', nOffset / 60, nOffset % 60);
-    s_offset = str.str();
-    s_nSecond = nSecond;
-  }
-  *pOffset = s_offset;
-  return s_text;
+  static LocalSecond s_cached;
+  if (nSecond == s_cached.nSecond)
+    return s_cached;
+  const platform::LocalTime t = platform::ToLocalTime(nSecond);
+  CString str;
+  str.Format("%04d-%02d-%02dT%02d:%02d:%02d", t.nYear, t.nMonth, t.nDay, t.nHour, t.nMinute, t.nSecond);
+  s_cached.text = str.str();
+  const int nOffset = t.nOffsetMinutes < 0 ? -t.nOffsetMinutes : t.nOffsetMinutes;
+  str.Format("%c%02d:%02d", t.nOffsetMinutes < 0 ? '-' : '+', nOffset / 60, nOffset % 60);
+  s_cached.offset = str.str();
+  s_cached.nSecond = nSecond;
+  return s_cached;
 }
 
 std::int64_t SecondOf(std::int64_t nMicros)
@@ -107,9 +111,13 @@ std::int64_t SecondOf(std::int64_t nMicros)
   return nMicros >= 0 ? nMicros / 1000000 : (nMicros - 999999) / 1000000;
 }
 
-int MillisOf(std::int64_t nMicros)
+// ".mmm" of the moment's second.
+void AppendMillis(std::string& out, std::int64_t nMicros)
 {
-  return static_cast<int>((nMicros - SecondOf(nMicros) * 1000000) / 1000);
+  const auto nMillis = static_cast<int>((nMicros - SecondOf(nMicros) * 1000000) / 1000);
+  out += '.';
+  out += static_cast<char>('0' + nMillis / 100);
+  AppendTwoDigits(out, nMillis);
 }
 }  // namespace
 
@@ -129,13 +137,8 @@ CString TrafficColumnText(const TRAFFIC_EVENT& e, const BYTE* pPayload, int nHel
   std::string out;
   switch (nColumn) {
   case TRAFFIC_COL_TIME: {
-    std::string offset;
-    const std::string& second = LocalSecondText(SecondOf(e.nTimeMicros), &offset);
-    out = second.substr(11);
-    out += '.';
-    const int nMillis = MillisOf(e.nTimeMicros);
-    out += static_cast<char>('0' + nMillis / 100);
-    AppendTwoDigits(out, nMillis);
+    out = LocalSecondOf(SecondOf(e.nTimeMicros)).text.substr(11);
+    AppendMillis(out, e.nTimeMicros);
     break;
   }
   case TRAFFIC_COL_EVENT:
@@ -173,13 +176,10 @@ CString TrafficColumnText(const TRAFFIC_EVENT& e, const BYTE* pPayload, int nHel
 
 void AppendTrafficLogLine(std::string& out, const TRAFFIC_EVENT& e, const BYTE* pPayload)
 {
-  std::string offset;
-  out += LocalSecondText(SecondOf(e.nTimeMicros), &offset);
-  out += '.';
-  const int nMillis = MillisOf(e.nTimeMicros);
-  out += static_cast<char>('0' + nMillis / 100);
-  AppendTwoDigits(out, nMillis);
-  out += offset;
+  const LocalSecond& second = LocalSecondOf(SecondOf(e.nTimeMicros));
+  out += second.text;
+  AppendMillis(out, e.nTimeMicros);
+  out += second.offset;
   out += '\t';
   out += EventName(e.kind);
   out += '\t';

@@ -10,17 +10,13 @@ inline constexpr DWORD LVS_OWNERDATA = 0x1000;
 
 inline constexpr UINT LVM_FIRST = 0x1000;
 inline constexpr UINT LVM_GETITEMCOUNT = LVM_FIRST + 4;
-inline constexpr UINT LVM_GETNEXTITEM = LVM_FIRST + 12;
 inline constexpr UINT LVM_ENSUREVISIBLE = LVM_FIRST + 19;
 inline constexpr UINT LVM_GETTOPINDEX = LVM_FIRST + 39;
 inline constexpr UINT LVM_GETCOUNTPERPAGE = LVM_FIRST + 40;
 inline constexpr UINT LVM_SETITEMCOUNT = LVM_FIRST + 47;
-inline constexpr UINT LVM_GETSELECTEDCOUNT = LVM_FIRST + 50;
 inline constexpr UINT LVM_INSERTCOLUMN = LVM_FIRST + 97;
 
-inline constexpr LPARAM LVNI_SELECTED = 0x0002;
-// LVM_SETITEMCOUNT's flags: keep the scroll position; without NOINVALIDATEALL every row is redrawn.
-inline constexpr LPARAM LVSICF_NOINVALIDATEALL = 0x0001;
+// LVM_SETITEMCOUNT's flag: keep the scroll position. Every row is redrawn either way.
 inline constexpr LPARAM LVSICF_NOSCROLL = 0x0002;
 
 inline constexpr UINT LVCF_WIDTH = 0x0002;

@@ -324,10 +324,6 @@ LRESULT listViewProc(ListView* list, UINT message, WPARAM wParam, LPARAM lParam)
     return list->topIndex();
   case LVM_GETCOUNTPERPAGE:
     return list->countPerPage();
-  case LVM_GETSELECTEDCOUNT:
-    return list->selectedCount();
-  case LVM_GETNEXTITEM:
-    return (lParam & LVNI_SELECTED) ? list->nextSelected(static_cast<int>(static_cast<std::intptr_t>(wParam))) : -1;
   case WM_COPY:
     list->copy();
     return 0;

@@ -144,21 +144,6 @@ int ListView::countPerPage() const
   return std::max(1, viewport()->height() / rowHeight);
 }
 
-int ListView::selectedCount() const
-{
-  return static_cast<int>(selectionModel()->selectedRows().size());
-}
-
-int ListView::nextSelected(int after) const
-{
-  int next = -1;
-  for (const QModelIndex& index : selectionModel()->selectedRows()) {
-    if (index.row() > after && (next < 0 || index.row() < next))
-      next = index.row();
-  }
-  return next;
-}
-
 QString ListView::selectedText() const
 {
   QModelIndexList rows = selectionModel()->selectedRows();

@@ -43,8 +43,6 @@ public:
   void ensureVisible(int row);
   int topIndex() const;
   int countPerPage() const;
-  int selectedCount() const;
-  int nextSelected(int after) const;
   // The selected rows as lines, their columns separated by tabs.
   QString selectedText() const;
   void copy() const;
