@@ -5,6 +5,7 @@
 
 #include "platform/winsock.h"
 
+#include <chrono>
 #include <memory>
 
 namespace platform {
@@ -15,6 +16,9 @@ public:
   enum class Peek { Data, Nothing, Closed };
   // For a connected stream: data waits, nothing yet, or the peer is gone (error 0 for a close).
   virtual Peek peek(int fd, int& error) = 0;
+  // For a notified datagram socket whose reads took all there was: waits `wait` for datagrams to
+  // gather and takes them from the kernel; true when the next read has one (or an error) to give.
+  virtual bool gather(ws::SOCKET s, std::chrono::microseconds wait) = 0;
 
 protected:
   ~SocketProbe() = default;

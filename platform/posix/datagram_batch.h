@@ -1,5 +1,5 @@
 // Datagrams taken from the kernel several at a time and handed out one per read, so that a flood
-// costs a fraction of a system call per datagram and what is left says whether more is waiting;
+// costs a fraction of a system call per datagram and what is held says whether more is waiting;
 // the socket and its notifications stay with the socket layer.
 #pragma once
 
@@ -15,12 +15,17 @@ namespace platform {
 class DatagramBatch {
 public:
   // The next datagram, copied into buf (cut to size): its whole length, or -1 with errno set when
-  // the kernel has none. `from` gets its sender.
+  // the kernel has none or the socket reports an error. `from` gets its sender.
   ssize_t take(int fd, char* buf, std::size_t size, ::sockaddr_in& from);
-  // More may be waiting: datagrams held here, or the last batch filled every slot.
-  bool mayHaveMore() const { return holding() || m_lastFull; }
-  // Datagrams are held here: the next take makes no system call.
-  bool holding() const { return m_next < m_count; }
+  // Whether the next take has a datagram (or an error) to give: one is held, or the last batch
+  // filled every slot, so the kernel may well have more, and the next batch, read ahead, has one.
+  bool more(int fd);
+  // Takes the next batch from the kernel unless datagrams are held; the same answer as more().
+  bool readAhead(int fd);
+  // Datagrams (or an error met reading ahead) are held here: the next take makes no system call.
+  bool holding() const { return m_next < m_count || m_error != 0; }
+  // The batch reads made so far.
+  unsigned long long systemCalls() const { return m_calls; }
 
 private:
   static constexpr unsigned kSlots = 16;
@@ -35,6 +40,8 @@ private:
   unsigned m_count = 0;
   unsigned m_next = 0;
   bool m_lastFull = false;
+  int m_error = 0;  // met while reading ahead: it belongs to the next take
+  unsigned long long m_calls = 0;
 };
 
 }  // namespace platform

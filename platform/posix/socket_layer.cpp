@@ -27,6 +27,7 @@ constexpr int kSdBoth = ws::SD_BOTH;
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/time.h>
+#include <time.h>
 #include <unistd.h>
 #include <algorithm>
 #include <cerrno>
@@ -282,11 +283,7 @@ public:
     ssize_t n = 0;
     bool more = false;
     if (datagram && flags == 0 && sock->notified) {
-      // Notified sockets are non-blocking: their datagrams come in batches.
-      if (!sock->batch.holding())
-        ++m_calls.batches;
-      n = sock->batch.take(sock->fd, buf, size, addr);
-      more = sock->batch.mayHaveMore();
+      n = takeDatagram(*sock, buf, size, addr, more);
     } else {
       ++m_calls.reads;
       n = ::recvfrom(sock->fd, buf, size, flags | (datagram ? MSG_TRUNC : 0), reinterpret_cast<::sockaddr*>(&addr),
@@ -331,6 +328,19 @@ private:
     sock.fd = fd;
     sock.kind = kind;
     return handle;
+  }
+
+  // Notified sockets are non-blocking: their datagrams come in batches, and a read knows from the
+  // batch whether data is left.
+  ssize_t takeDatagram(Socket& sock, char* buf, std::size_t size, ::sockaddr_in& from, bool& more)
+  {
+    const unsigned long long calls = sock.batch.systemCalls();
+    const ssize_t n = sock.batch.take(sock.fd, buf, size, from);
+    const int error = errno;
+    more = n >= 0 && sock.batch.more(sock.fd);
+    m_calls.batches += sock.batch.systemCalls() - calls;
+    errno = error;
+    return n;
   }
 
   // The descriptor's flags as they were, or -1.
@@ -473,6 +483,23 @@ private:
       return Peek::Data;
     error = n == 0 ? 0 : platform::WinsockErrorFromErrno(errno);
     return Peek::Closed;
+  }
+
+  bool gather(SOCKET s, std::chrono::microseconds wait) override
+  {
+    auto it = m_sockets.find(s);
+    if (it == m_sockets.end() || it->second.kind != Kind::Datagram || !it->second.notified)
+      return false;
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(wait);
+    const ::timespec pause{static_cast<::time_t>(seconds.count()),
+                           static_cast<long>(std::chrono::nanoseconds(wait - seconds).count())};
+    ::nanosleep(&pause, nullptr);
+    ++m_calls.waits;
+    platform::DatagramBatch& batch = it->second.batch;
+    const unsigned long long calls = batch.systemCalls();
+    const bool held = batch.readAhead(it->second.fd);
+    m_calls.batches += batch.systemCalls() - calls;
+    return held;
   }
 
   bool dataWaiting(int fd)

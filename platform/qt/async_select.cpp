@@ -13,9 +13,15 @@
 namespace platform {
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 // How long read notifications may follow one another before the event loop does its other work;
-// sockets with reads waiting share it.
+// the sockets watched for reads share it.
 constexpr auto kReadBurst = std::chrono::microseconds(1000);
+// Datagrams that come closer together than this are a flood: once the reads have taken all there
+// was, the burst waits this long for more to gather, so that one wake-up and one batch read serve
+// some tens of datagrams instead of one or two.
+constexpr auto kGatherWait = std::chrono::microseconds(100);
 
 struct Watch {
   int fd = -1;
@@ -25,19 +31,22 @@ struct Watch {
   long events = 0;
   std::unique_ptr<QSocketNotifier> readable;
   std::unique_ptr<QSocketNotifier> writable;
-  bool readQueued = false;  // an FD_READ waits in the event loop
-  bool readAgain = false;   // the read made for the FD_READ being sent found data, and more is there
+  bool awaitingRead = false;   // FD_READ sent and no read made since: the next one waits for a read
+  bool dataLeft = false;       // the last read left data that the kernel may not announce again
+  bool resumeQueued = false;   // a call that goes on sending FD_READ waits in the event loop
+  Clock::time_point burstEnd;  // when the last burst of FD_READ ended
 };
 
 }  // namespace
 
+// The read notifier stays on while reads keep up, so a flood costs a poll and a batch read per
+// burst: every switch of a notifier costs the event loop a wake-up write and a read.
 struct AsyncSelect::Impl {
   explicit Impl(SocketProbe& p) : probe(p) {}
 
   SocketProbe& probe;
-  QObject context;  // where queued read notifications are delivered from
+  QObject context;  // where resumed read notifications are delivered from
   ws::SOCKET delivering = ws::INVALID_SOCKET;
-  int readsQueued = 0;  // watches whose FD_READ waits in the event loop
   std::unordered_map<ws::SOCKET, Watch> watches;
 
   Watch* find(ws::SOCKET s)
@@ -52,52 +61,78 @@ struct AsyncSelect::Impl {
                         ws::WSAMAKESELECTREPLY(static_cast<unsigned>(event), static_cast<unsigned>(error)));
   }
 
-  void unqueue(Watch& w)
+  static void setReadable(Watch& w, bool on)
   {
-    if (!w.readQueued)
-      return;
-    w.readQueued = false;
-    --readsQueued;
+    if (w.readable)
+      w.readable->setEnabled(on);
   }
 
-  void queueRead(ws::SOCKET s, Watch& w)
+  // Data the kernel will not announce again (a batch's datagrams held by the layer) is announced
+  // from the event loop.
+  void queueResume(ws::SOCKET s, Watch& w)
   {
-    if (w.readQueued || !(w.events & ws::FD_READ))
+    if (w.resumeQueued)
       return;
-    w.readQueued = true;
-    ++readsQueued;
+    w.resumeQueued = true;
     QMetaObject::invokeMethod(
-        &context, [this, s] { deliverReads(s); }, Qt::QueuedConnection);
+        &context,
+        [this, s] {
+          Watch* queued = find(s);
+          if (!queued)
+            return;
+          queued->resumeQueued = false;
+          if (queued->dataLeft && !queued->awaitingRead)
+            deliverReads(s);
+        },
+        Qt::QueuedConnection);
   }
 
-  // Sends FD_READ from the event loop, again after every read that leaves data, for this socket's
-  // share of a millisecond before the loop's other work gets its turn. Nothing reaches a closed
-  // handle.
+  // Under a flood, a datagram socket whose reads took all there was waits for more to gather, as
+  // long as the burst has time left; true when the next read has a datagram.
+  bool gather(ws::SOCKET s, Watch& w, bool flood, Clock::time_point deadline)
+  {
+    if (!flood || w.kind != Kind::Datagram || Clock::now() + kGatherWait > deadline)
+      return false;
+    w.dataLeft = probe.gather(s, kGatherWait);
+    return w.dataLeft;
+  }
+
+  // Sends FD_READ, again after every read that leaves data, for this socket's share of a
+  // millisecond before the loop's other work gets its turn. A notification that no read answers
+  // holds the next back (the notifier goes off until a read). Nothing reaches a closed handle.
   void deliverReads(ws::SOCKET s)
   {
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + kReadBurst / std::max(1, readsQueued);
+    const auto start = Clock::now();
+    const auto deadline = start + kReadBurst / std::max<std::size_t>(1, watches.size());
+    bool flood = false;
+    if (Watch* w = find(s))
+      flood = start - w->burstEnd < kGatherWait;
     for (;;) {
       Watch* w = find(s);
       if (!w)
         return;
-      unqueue(*w);
-      w->readAgain = false;
-      if (!w->hwnd->GetSafeHwnd())
-        return;
+      if (!(w->events & ws::FD_READ) || !w->hwnd->GetSafeHwnd())
+        return setReadable(*w, false);
+      w->awaitingRead = true;
+      w->dataLeft = false;
       const ws::SOCKET outer = std::exchange(delivering, s);
       w->hwnd->SendMessage(w->message, static_cast<WPARAM>(s), ws::WSAMAKESELECTREPLY(ws::FD_READ, 0));
       delivering = outer;
       w = find(s);
-      if (!w || !w->readAgain)
+      if (!w)
         return;
+      if (w->awaitingRead)
+        return setReadable(*w, false);
+      if (!w->dataLeft && !gather(s, *w, flood, deadline))
+        return endBurst(*w);
       if (Clock::now() >= deadline) {
-        w->readAgain = false;
-        queueRead(s, *w);
-        return;
+        endBurst(*w);
+        return queueResume(s, *w);
       }
     }
   }
+
+  static void endBurst(Watch& w) { w.burstEnd = Clock::now(); }
 
   // A pending connection is announced once; the next waits for an accept call, as in Winsock.
   void onListenerReadable(ws::SOCKET s, Watch& w)
@@ -114,17 +149,16 @@ struct AsyncSelect::Impl {
       return;
     if (w->kind == Kind::Listener)
       return onListenerReadable(s, *w);
-    w->readable->setEnabled(false);
+    if (w->awaitingRead)
+      return setReadable(*w, false);
     if (w->kind == Kind::Datagram)
-      return queueRead(s, *w);
+      return deliverReads(s);
     int error = 0;
     const SocketProbe::Peek state = probe.peek(w->fd, error);
-    if (state == SocketProbe::Peek::Nothing) {
-      w->readable->setEnabled(true);
+    if (state == SocketProbe::Peek::Nothing)
       return;
-    }
     if (state == SocketProbe::Peek::Data)
-      return queueRead(s, *w);
+      return deliverReads(s);
     // The peer is gone: FD_CLOSE once, and the notifier stays off for good.
     if (w->events & ws::FD_CLOSE)
       post(*w, s, ws::FD_CLOSE, error);
@@ -176,8 +210,6 @@ void AsyncSelect::inherit(ws::SOCKET listener, ws::SOCKET to, int fd)
 
 void AsyncSelect::forget(ws::SOCKET s)
 {
-  if (Watch* w = d->find(s))
-    d->unqueue(*w);
   d->watches.erase(s);
 }
 
@@ -188,15 +220,11 @@ void AsyncSelect::readDone(ws::SOCKET s, bool consumed, bool more)
   Watch* w = d->find(s);
   if (!w)
     return;
-  if (!consumed || !more) {
-    if (w->readable)
-      w->readable->setEnabled(true);
-    return;
-  }
-  if (s == d->delivering)
-    w->readAgain = true;
-  else
-    d->queueRead(s, *w);
+  w->awaitingRead = false;
+  w->dataLeft = consumed && more;
+  Impl::setReadable(*w, true);
+  if (w->dataLeft && s != d->delivering)
+    d->queueResume(s, *w);
 }
 
 void AsyncSelect::acceptDone(ws::SOCKET s)

@@ -1,5 +1,5 @@
-"""A screen reader under a flood: the receive display tells of new text once a display frame at
-most, never once per datagram."""
+"""Floods through the real program: a screen reader hears of new text once a display frame at most,
+never once per datagram, and a flood paced to fit the socket's buffer is counted whole."""
 import socket
 import time
 
@@ -65,3 +65,23 @@ def test_text_changes_are_told_once_a_frame_at_most(lanspry):
     span = inserts[-1] - inserts[0]
     assert len(inserts) <= span / FRAME + 2, f"{len(inserts)} text changes in {span:.3f} s"
     assert len(inserts) < received / 4, f"{len(inserts)} text changes for {received} datagrams"
+
+
+def test_a_flood_is_counted_whole_and_ends_on_screen(lanspry):
+    """Datagrams back to back, paced only so that the socket's buffer never overflows: every one is
+    counted, and the last of them, which nothing follows, is on screen."""
+    count = 3000
+    sender = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+    try:
+        app = lanspry()
+        local = free_port(socket.SOCK_DGRAM)
+        app.open_channel(1, "127.0.0.1", free_port(socket.SOCK_DGRAM), local_port=local)
+        pump(0.2)
+        for i in range(count):
+            sender.sendto(b"%015d|" % i, ("127.0.0.1", local))
+            if i % 10 == 9:
+                time.sleep(0.001)
+        assert settled_count(app) == 16 * count
+        assert app.text("接收").endswith("%015d|" % (count - 1))
+    finally:
+        sender.close()
