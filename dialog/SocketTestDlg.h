@@ -144,7 +144,9 @@ protected:
   BOOL m_bRedrawPending = FALSE;
   // Chunks are read straight in here and join m_recvBuf when the display is next redrawn: under a
   // flood the buffer is full, and shifting all of it for every chunk would cost more than the read.
-  BYTE m_recvStaging[RECV_STAGING_SIZE] = {};
+  // Only what reads wrote is ever looked at, so it is not cleared: half a megabyte less to touch at
+  // start-up.
+  BYTE m_recvStaging[RECV_STAGING_SIZE];
   int m_nStagedLen = 0;
   // In the server mode m_socket listens and these are the connected clients, m_nClients of them.
   ws::SOCKET m_clients[MAX_CLIENTS] = {};

@@ -3,6 +3,7 @@
 #include "platform/winapi.h"
 
 #include <elf.h>
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <optional>
@@ -19,14 +20,24 @@ struct Section {
   std::uint64_t size;
 };
 
-template <typename T>
-bool readAt(std::ifstream& in, std::uint64_t offset, T& out)
+// More than any section name table holds; a larger one is not looked through.
+constexpr std::uint64_t kMaxNameTable = 1 << 20;
+
+bool readBytesAt(std::ifstream& in, std::uint64_t offset, void* out, std::size_t size)
 {
   in.seekg(static_cast<std::streamoff>(offset));
-  in.read(reinterpret_cast<char*>(&out), sizeof out);
+  in.read(static_cast<char*>(out), static_cast<std::streamsize>(size));
   return static_cast<bool>(in);
 }
 
+template <typename T>
+bool readAt(std::ifstream& in, std::uint64_t offset, T& out)
+{
+  return readBytesAt(in, offset, &out, sizeof out);
+}
+
+// The section headers and their names are read whole: a seek and a read per section would cost
+// the title a few hundred read calls at start-up.
 std::optional<Section> findVersionSection(const char* path)
 {
   std::ifstream in(path, std::ios::binary);
@@ -37,18 +48,18 @@ std::optional<Section> findVersionSection(const char* path)
     return std::nullopt;
   if (eh.e_shentsize != sizeof(Elf64_Shdr) || eh.e_shstrndx >= eh.e_shnum)
     return std::nullopt;
-  Elf64_Shdr names{};
-  if (!readAt(in, eh.e_shoff + std::uint64_t{eh.e_shstrndx} * sizeof(Elf64_Shdr), names))
+  std::vector<Elf64_Shdr> headers(eh.e_shnum);
+  if (!readBytesAt(in, eh.e_shoff, headers.data(), headers.size() * sizeof(Elf64_Shdr)))
     return std::nullopt;
-  for (unsigned i = 0; i < eh.e_shnum; ++i) {
-    Elf64_Shdr sh{};
-    if (!readAt(in, eh.e_shoff + std::uint64_t{i} * sizeof(Elf64_Shdr), sh))
-      return std::nullopt;
-    char name[sizeof LANSPRY_VERSION_SECTION] = {};
-    in.seekg(static_cast<std::streamoff>(names.sh_offset + sh.sh_name));
-    in.read(name, sizeof name);
-    if (in && std::string_view(name, sizeof name) == std::string_view(LANSPRY_VERSION_SECTION, sizeof name) &&
-        sh.sh_type == SHT_PROGBITS && sh.sh_size >= sizeof(VersionResource))
+  const Elf64_Shdr& names = headers[eh.e_shstrndx];
+  std::string table(static_cast<std::size_t>(std::min<std::uint64_t>(names.sh_size, kMaxNameTable)), '\0');
+  if (!readBytesAt(in, names.sh_offset, table.data(), table.size()))
+    return std::nullopt;
+  const std::string_view wanted(LANSPRY_VERSION_SECTION);
+  for (const Elf64_Shdr& sh : headers) {
+    if (sh.sh_name >= table.size() || sh.sh_type != SHT_PROGBITS || sh.sh_size < sizeof(VersionResource))
+      continue;
+    if (std::string_view(table.c_str() + sh.sh_name) == wanted)
       return Section{sh.sh_offset, sizeof(VersionResource)};
   }
   return std::nullopt;

@@ -29,9 +29,7 @@ constexpr const char* kAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrs
 
 QFont dialogFont(const DialogTemplate& t)
 {
-  QFont font(platform::fromCodePage(t.typeface));
-  font.setPointSize(t.pointSize);
-  return font;
+  return platform::DialogFont(platform::fromCodePage(t.typeface), t.pointSize);
 }
 
 bool isDefaultButton(const DialogItemTemplate& item)

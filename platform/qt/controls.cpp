@@ -1,6 +1,7 @@
 #include "platform/commctrl.h"
 #include "platform/cwinapp.h"
 #include "platform/qt/edit_menu.h"
+#include "platform/qt/group_box.h"
 #include "platform/qt/ipaddress_widget.h"
 #include "platform/qt/list_view.h"
 #include "platform/qt/multiline_edit.h"
@@ -10,7 +11,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -32,14 +32,8 @@ QWidget* createButton(QWidget* parent, DWORD style, const QString& text)
   switch (style & BS_TYPEMASK) {
   case BS_AUTOCHECKBOX:
     return new QCheckBox(text, parent);
-  case BS_GROUPBOX: {
-    auto* box = new QGroupBox(text, parent);
-    box->setAttribute(Qt::WA_TransparentForMouseEvents);
-    box->setStyleSheet(
-        QStringLiteral("QGroupBox { border: 1px solid #8a9bb4; margin-top: 0.6em; }"
-                       "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }"));
-    return box;
-  }
+  case BS_GROUPBOX:
+    return new GroupBox(text, parent);
   default:
     return new QPushButton(text, parent);
   }

@@ -1,6 +1,7 @@
 #include "platform/cwinapp.h"
 
 #include "platform/cwnd.h"
+#include "platform/icon_file.h"
 #include "platform/ini_text.h"
 #include "platform/posix/profile_file.h"
 #include "platform/qt/qt_private.h"
@@ -9,9 +10,12 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QFont>
+#include <QImage>
 #include <QMessageBox>
+#include <QPixmap>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTimer>
@@ -21,6 +25,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -139,6 +144,26 @@ void CWinApp::SetDialogBkColor(COLORREF clrCtlBk, COLORREF clrCtlText)
   g_dialogText = clrCtlText;
 }
 
+namespace {
+// The icon's bitmaps read here: through Qt's image readers, the window icon would cost the
+// start-up a search of every image plugin and the loading of one.
+QIcon bitmapIcon(const QString& path)
+{
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly))
+    return {};
+  const QByteArray data = file.readAll();
+  QIcon icon;
+  for (const platform::IconImage& image : platform::DecodeIconFile(std::span(
+           reinterpret_cast<const unsigned char*>(data.constData()), static_cast<std::size_t>(data.size())))) {
+    const QImage pixels(reinterpret_cast<const uchar*>(image.argb.data()), image.width, image.height,
+                        QImage::Format_ARGB32);
+    icon.addPixmap(QPixmap::fromImage(pixels.copy()));
+  }
+  return icon;
+}
+}  // namespace
+
 HICON CWinApp::LoadIcon(UINT nIDResource) const
 {
   // Icons live as long as the program, as shared icons do on Windows.
@@ -149,7 +174,9 @@ HICON CWinApp::LoadIcon(UINT nIDResource) const
   const BinaryResource* r = AfxFindBinaryResource("ICON", nIDResource);
   if (!r)
     return nullptr;
-  QIcon icon(QString::fromUtf8(r->path));
+  QIcon icon = bitmapIcon(QString::fromUtf8(r->path));
+  if (icon.isNull())
+    icon = QIcon(QString::fromUtf8(r->path));
   if (icon.isNull())
     return nullptr;
   slot = std::make_unique<HICON__>(HICON__{icon});
@@ -200,7 +227,7 @@ int AfxMessageBox(LPCTSTR lpszText, UINT, UINT)
   const QString caption = AfxGetApp() ? platform::fromCodePage(AfxGetApp()->m_pszAppName) : QString();
   QMessageBox box(QMessageBox::Warning, caption, platform::fromCodePage(lpszText), QMessageBox::Ok, parent);
   box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
-  box.setFont(QFont(platform::fromCodePage(kDialogFace), kMessageBoxPointSize));
+  box.setFont(platform::DialogFont(platform::fromCodePage(kDialogFace), kMessageBoxPointSize));
   platform::ApplyDialogPalette(&box);
   if (g_messageBoxHook) {
     const CString text(lpszText);

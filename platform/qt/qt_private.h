@@ -7,6 +7,7 @@
 
 #include <QColor>
 #include <QEvent>
+#include <QFont>
 #include <QIcon>
 #include <QString>
 #include <QWidget>
@@ -75,6 +76,10 @@ inline TextRange SelectionRange(WPARAM wParam, LPARAM lParam, int length)
 LRESULT ControlWindowProc(QWidget* w, UINT message, WPARAM wParam, LPARAM lParam);
 void SetControlText(QWidget* w, const QString& text);
 QString ControlText(const QWidget* w);
+
+// A template's face at a size: asked for by a name the system has, the face's own or another
+// name of it (SimSun for 宋体), else by its stand-in first.
+QFont DialogFont(const QString& face, int pointSize);
 
 // Creates the widget for one template item; nullptr for a window class we do not know.
 QWidget* CreateControl(QWidget* parent, const char* windowClass, DWORD style, const QString& text);

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QFontDatabase>
 #include <QLibraryInfo>
 #include <QTranslator>
 
@@ -28,4 +29,44 @@ void platform::InitializeGui()
   }
   InstallKeyboardRouter();
   InstallAccessibility();
+}
+
+namespace {
+
+// The font database's own spelling of a family it has, or nothing.
+QString installedFamily(const QString& name, const QStringList& families)
+{
+  for (const QString& family : families) {
+    if (family.compare(name, Qt::CaseInsensitive) == 0)
+      return family;
+  }
+  return {};
+}
+
+// A face the system lacks is asked for by another name of it that is installed, else by its
+// stand-in: asked for by its own name, the font database would first sort every installed face
+// for the nearest one, a millisecond or more while the first dialog is built, and settle on the
+// stand-in all the same.
+QString dialogFamily(const QString& face)
+{
+  const QStringList standIns = QFont::substitutes(face);
+  if (standIns.isEmpty() || QFontDatabase::hasFamily(face))
+    return face;
+  const QStringList families = QFontDatabase::families();
+  for (const QString& name : QFont::substitutions()) {
+    const QString other = QFont::substitutes(name) == standIns ? installedFamily(name, families) : QString();
+    if (!other.isEmpty())
+      return other;
+  }
+  const QString standIn = installedFamily(standIns.constFirst(), families);
+  return standIn.isEmpty() ? standIns.constFirst() : standIn;
+}
+
+}  // namespace
+
+QFont platform::DialogFont(const QString& face, int pointSize)
+{
+  QFont font(dialogFamily(face));
+  font.setPointSize(pointSize);
+  return font;
 }
