@@ -119,10 +119,13 @@ void CSocketTestDlg::ReceiveChunk(SOCKET s, BOOL bStream, int nClient)
   m_nRecvBytes = WrappingAdd(m_nRecvBytes, nRead);
   // Redrawing per chunk would hold a flood to a few chunks a second: the display, the counter's
   // text and the cue follow at most once a frame, and the last chunk is on screen a frame later.
+  // While the timer has a redraw coming, a chunk needs no look at the clock.
+  if (m_bRedrawPending)
+    return;
   const std::uint64_t nSinceRedraw = GetTickCount64() - m_nLastRedrawTick;
   if (nSinceRedraw >= RECV_REDRAW_INTERVAL_MS) {
     ShowReceived();
-  } else if (!m_bRedrawPending) {
+  } else {
     m_bRedrawPending = TRUE;
     SetTimer(ID_TIMER_RECV_REDRAW, static_cast<UINT>(RECV_REDRAW_INTERVAL_MS - nSinceRedraw), nullptr);
   }

@@ -22,6 +22,8 @@ constexpr auto kReadBurst = std::chrono::microseconds(1000);
 // was, the burst waits this long for more to gather, so that one wake-up and one batch read serve
 // some tens of datagrams instead of one or two.
 constexpr auto kGatherWait = std::chrono::microseconds(100);
+// A read takes a microsecond or two: the clock is looked at every so many of them, not each.
+constexpr unsigned kReadsPerClockLook = 8;
 
 struct Watch {
   int fd = -1;
@@ -102,15 +104,13 @@ struct AsyncSelect::Impl {
   // holds the next back (the notifier goes off until a read). Nothing reaches a closed handle.
   void deliverReads(ws::SOCKET s)
   {
+    Watch* w = find(s);
+    if (!w)
+      return;
     const auto start = Clock::now();
     const auto deadline = start + kReadBurst / std::max<std::size_t>(1, watches.size());
-    bool flood = false;
-    if (Watch* w = find(s))
-      flood = start - w->burstEnd < kGatherWait;
-    for (;;) {
-      Watch* w = find(s);
-      if (!w)
-        return;
+    const bool flood = start - w->burstEnd < kGatherWait;
+    for (unsigned reads = 1;; ++reads) {
       if (!(w->events & ws::FD_READ) || !w->hwnd->GetSafeHwnd())
         return setReadable(*w, false);
       w->awaitingRead = true;
@@ -118,6 +118,7 @@ struct AsyncSelect::Impl {
       const ws::SOCKET outer = std::exchange(delivering, s);
       w->hwnd->SendMessage(w->message, static_cast<WPARAM>(s), ws::WSAMAKESELECTREPLY(ws::FD_READ, 0));
       delivering = outer;
+      // The handler may have closed the socket or registered it anew.
       w = find(s);
       if (!w)
         return;
@@ -125,7 +126,7 @@ struct AsyncSelect::Impl {
         return setReadable(*w, false);
       if (!w->dataLeft && !gather(s, *w, flood, deadline))
         return endBurst(*w);
-      if (Clock::now() >= deadline) {
+      if (reads % kReadsPerClockLook == 0 && Clock::now() >= deadline) {
         endBurst(*w);
         return queueResume(s, *w);
       }
