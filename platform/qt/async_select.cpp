@@ -22,8 +22,9 @@ constexpr auto kReadBurst = std::chrono::microseconds(1000);
 // was, the burst waits this long for more to gather, so that one wake-up and one batch read serve
 // some tens of datagrams instead of one or two.
 constexpr auto kGatherWait = std::chrono::microseconds(100);
-// A read takes a microsecond or two: the clock is looked at every so many of them, not each.
-constexpr unsigned kReadsPerClockLook = 8;
+// A datagram's read takes a microsecond or two: the clock is looked at every so many of them, not
+// each. A stream's read of up to 64 KiB takes tens of microseconds: the clock is looked at each.
+constexpr unsigned kDatagramReadsPerClockLook = 8;
 
 struct Watch {
   int fd = -1;
@@ -69,8 +70,9 @@ struct AsyncSelect::Impl {
       w.readable->setEnabled(on);
   }
 
-  // Data the kernel will not announce again (a batch's datagrams held by the layer) is announced
-  // from the event loop.
+  // The burst goes on from a call queued in the event loop: after the loop's other work when its
+  // time is up, and for datagrams the layer holds, which the kernel will not announce again. The
+  // queued call dispatched also lets Qt's timers run at their normal priority.
   void queueResume(ws::SOCKET s, Watch& w)
   {
     if (w.resumeQueued)
@@ -83,8 +85,11 @@ struct AsyncSelect::Impl {
           if (!queued)
             return;
           queued->resumeQueued = false;
-          if (queued->dataLeft && !queued->awaitingRead)
-            deliverReads(s);
+          if (queued->awaitingRead)
+            return;
+          if (queued->dataLeft)
+            return deliverReads(s);
+          setReadable(*queued, true);
         },
         Qt::QueuedConnection);
   }
@@ -110,6 +115,7 @@ struct AsyncSelect::Impl {
     const auto start = Clock::now();
     const auto deadline = start + kReadBurst / std::max<std::size_t>(1, watches.size());
     const bool flood = start - w->burstEnd < kGatherWait;
+    const unsigned readsPerClockLook = w->kind == Kind::Datagram ? kDatagramReadsPerClockLook : 1;
     for (unsigned reads = 1;; ++reads) {
       if (!(w->events & ws::FD_READ) || !w->hwnd->GetSafeHwnd())
         return setReadable(*w, false);
@@ -126,8 +132,10 @@ struct AsyncSelect::Impl {
         return setReadable(*w, false);
       if (!w->dataLeft && !gather(s, *w, flood, deadline))
         return endBurst(*w);
-      if (reads % kReadsPerClockLook == 0 && Clock::now() >= deadline) {
+      if (reads % readsPerClockLook == 0 && Clock::now() >= deadline) {
+        // The notifier waits with the rest, or the socket would be served twice in one round.
         endBurst(*w);
+        setReadable(*w, false);
         return queueResume(s, *w);
       }
     }
@@ -223,9 +231,14 @@ void AsyncSelect::readDone(ws::SOCKET s, bool consumed, bool more)
     return;
   w->awaitingRead = false;
   w->dataLeft = consumed && more;
-  Impl::setReadable(*w, true);
-  if (w->dataLeft && s != d->delivering)
-    d->queueResume(s, *w);
+  if (s == d->delivering)
+    return Impl::setReadable(*w, true);
+  // A read made outside a notification (a resume may be queued with the notifier off): data left
+  // in the kernel is announced by the notifier, datagrams the layer holds by a resume.
+  if (w->dataLeft && w->kind == Kind::Datagram)
+    return d->queueResume(s, *w);
+  if (!w->resumeQueued)
+    Impl::setReadable(*w, true);
 }
 
 void AsyncSelect::acceptDone(ws::SOCKET s)
