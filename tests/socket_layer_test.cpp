@@ -16,47 +16,56 @@ using test::Ip;
 
 constexpr UINT kNotify = WM_USER + 1;
 
-// A window that records the socket notifications posted to it.
-class Sink : public CDialog {
+// A window that hands the socket notifications posted to it to onNotify.
+class NotifyWindow : public CDialog {
 public:
-  Sink() : CDialog(IDD_ABOUTBOX) { createIndirect(); }
+  NotifyWindow() : CDialog(IDD_ABOUTBOX) { createIndirect(); }
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
   {
     if (message != kNotify)
       return CDialog::WindowProc(message, wParam, lParam);
-    events.push_back({ws::WSAGETSELECTEVENT(lParam), ws::WSAGETSELECTERROR(lParam), wParam});
+    onNotify(static_cast<ws::SOCKET>(wParam), ws::WSAGETSELECTEVENT(lParam), ws::WSAGETSELECTERROR(lParam));
     return 0;
   }
+
+protected:
+  virtual void onNotify(ws::SOCKET s, WORD event, WORD error) = 0;
+};
+
+// Records the notifications.
+class Sink : public NotifyWindow {
+public:
   struct Event {
     WORD event;
     WORD error;
     WPARAM socket;
   };
   std::vector<Event> events;
+
+protected:
+  void onNotify(ws::SOCKET s, WORD event, WORD error) override { events.push_back({event, error, s}); }
 };
 
-// A window that answers every FD_READ with one read, as the dialog does, and keeps what it read.
-class ReadingSink : public CDialog {
+// Answers every FD_READ with one read, as the dialog does, and keeps what it read.
+class ReadingSink : public NotifyWindow {
 public:
-  ReadingSink() : CDialog(IDD_ABOUTBOX) { createIndirect(); }
-  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+  int notifications = 0;
+  int readDelayUs = 0;  // a handler this slow makes every burst end on its time limit
+  std::vector<std::string> datagrams;
+
+protected:
+  void onNotify(ws::SOCKET s, WORD event, WORD) override
   {
-    if (message != kNotify)
-      return CDialog::WindowProc(message, wParam, lParam);
-    if (ws::WSAGETSELECTEVENT(lParam) != ws::FD_READ)
-      return 0;
+    if (event != ws::FD_READ)
+      return;
     ++notifications;
     if (readDelayUs > 0)
       std::this_thread::sleep_for(std::chrono::microseconds(readDelayUs));
     char buf[2048];
-    const int n = ws::recvfrom(static_cast<ws::SOCKET>(wParam), buf, sizeof buf, 0, nullptr, nullptr);
+    const int n = ws::recvfrom(s, buf, sizeof buf, 0, nullptr, nullptr);
     if (n > 0)
       datagrams.emplace_back(buf, static_cast<std::size_t>(n));
-    return 0;
   }
-  int notifications = 0;
-  int readDelayUs = 0;  // a handler this slow makes every burst end on its time limit
-  std::vector<std::string> datagrams;
 };
 
 double ThreadCpuMs()

@@ -35,6 +35,15 @@ def settled_count(app):
     raise AssertionError("the received counter never settled")
 
 
+def open_udp_channel(lanspry):
+    """The program with a UDP channel open on a local port of its own: the program and the port."""
+    app = lanspry()
+    local = free_port(socket.SOCK_DGRAM)
+    app.open_channel(1, "127.0.0.1", free_port(socket.SOCK_DGRAM), local_port=local)
+    pump(0.2)
+    return app, local
+
+
 def test_text_changes_are_told_once_a_frame_at_most(lanspry):
     inserts = []
 
@@ -45,10 +54,7 @@ def test_text_changes_are_told_once_a_frame_at_most(lanspry):
     pyatspi.Registry.registerEventListener(on_text_changed, "object:text-changed:insert")
     sender = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
     try:
-        app = lanspry()
-        local = free_port(socket.SOCK_DGRAM)
-        app.open_channel(1, "127.0.0.1", free_port(socket.SOCK_DGRAM), local_port=local)
-        pump(0.2)
+        app, local = open_udp_channel(lanspry)
         inserts.clear()
         for i in range(DATAGRAMS):
             sender.sendto(b"0123456789abcdef", ("127.0.0.1", local))
@@ -73,10 +79,7 @@ def test_a_flood_is_counted_whole_and_ends_on_screen(lanspry):
     count = 3000
     sender = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
     try:
-        app = lanspry()
-        local = free_port(socket.SOCK_DGRAM)
-        app.open_channel(1, "127.0.0.1", free_port(socket.SOCK_DGRAM), local_port=local)
-        pump(0.2)
+        app, local = open_udp_channel(lanspry)
         for i in range(count):
             sender.sendto(b"%015d|" % i, ("127.0.0.1", local))
             if i % 10 == 9:
