@@ -1,6 +1,7 @@
 #include "platform/icon_file.h"
 
 #include <cstddef>
+#include <utility>
 
 namespace platform {
 namespace {

@@ -19,7 +19,8 @@ bool DatagramBatch::fill(int fd)
     m_messages[i].msg_hdr.msg_iov = &m_buffers[i];
     m_messages[i].msg_hdr.msg_iovlen = 1;
   }
-  ++m_calls;
+  if (m_counter)
+    ++*m_counter;
   const int n = ::recvmmsg(fd, m_messages.data(), kSlots, MSG_DONTWAIT, nullptr);
   m_next = 0;
   m_count = n > 0 ? static_cast<unsigned>(n) : 0;

@@ -24,8 +24,8 @@ public:
   bool readAhead(int fd);
   // Datagrams (or an error met reading ahead) are held here: the next take makes no system call.
   bool holding() const { return m_next < m_count || m_error != 0; }
-  // The batch reads made so far.
-  unsigned long long systemCalls() const { return m_calls; }
+  // Every batch read from now on is counted in `counter` too.
+  void countReadsIn(unsigned long long& counter) { m_counter = &counter; }
 
 private:
   static constexpr unsigned kSlots = 16;
@@ -41,7 +41,7 @@ private:
   unsigned m_next = 0;
   bool m_lastFull = false;
   int m_error = 0;  // met while reading ahead: it belongs to the next take
-  unsigned long long m_calls = 0;
+  unsigned long long* m_counter = nullptr;
 };
 
 }  // namespace platform

@@ -27,13 +27,13 @@ constexpr int kSdBoth = ws::SD_BOTH;
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/time.h>
-#include <time.h>
 #include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <memory>
+#include <thread>
 #include <unordered_map>
 
 namespace {
@@ -327,6 +327,7 @@ private:
     Socket& sock = m_sockets[handle];
     sock.fd = fd;
     sock.kind = kind;
+    sock.batch.countReadsIn(m_calls.batches);
     return handle;
   }
 
@@ -334,11 +335,9 @@ private:
   // batch whether data is left.
   ssize_t takeDatagram(Socket& sock, char* buf, std::size_t size, ::sockaddr_in& from, bool& more)
   {
-    const unsigned long long calls = sock.batch.systemCalls();
     const ssize_t n = sock.batch.take(sock.fd, buf, size, from);
     const int error = errno;
     more = n >= 0 && sock.batch.more(sock.fd);
-    m_calls.batches += sock.batch.systemCalls() - calls;
     errno = error;
     return n;
   }
@@ -490,16 +489,9 @@ private:
     auto it = m_sockets.find(s);
     if (it == m_sockets.end() || it->second.kind != Kind::Datagram || !it->second.notified)
       return false;
-    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(wait);
-    const ::timespec pause{static_cast<::time_t>(seconds.count()),
-                           static_cast<long>(std::chrono::nanoseconds(wait - seconds).count())};
-    ::nanosleep(&pause, nullptr);
+    std::this_thread::sleep_for(wait);
     ++m_calls.waits;
-    platform::DatagramBatch& batch = it->second.batch;
-    const unsigned long long calls = batch.systemCalls();
-    const bool held = batch.readAhead(it->second.fd);
-    m_calls.batches += batch.systemCalls() - calls;
-    return held;
+    return it->second.batch.readAhead(it->second.fd);
   }
 
   bool dataWaiting(int fd)
