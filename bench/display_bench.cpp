@@ -1,10 +1,10 @@
 // What the receive display costs to take a whole new text and show its end, as the receive step
 // does it: set the text, ask for the line count, scroll by it, paint.
 #include "codec/hexcodec.h"
-#include "platform/qt/qt_private.h"
+#include "platform/internal/startup.h"
+#include "platform/qt/controls.h"
 #include "platform/qt/receive_view.h"
 #include "platform/resources.h"
-#include "platform/startup.h"
 
 #include <QApplication>
 #include <QFont>

@@ -8,9 +8,9 @@
 #include "dialog/TrafficDlg.h"
 #include "platform/cfiledialog.h"
 #include "platform/commctrl.h"
+#include "platform/internal/socket_descriptor.h"
+#include "platform/internal/startup.h"
 #include "platform/qt/receive_view.h"
-#include "platform/socket_descriptor.h"
-#include "platform/startup.h"
 #include "res/resources.h"
 #include "tests/harness/dialog_driver.h"
 #include "tests/harness/peers.h"
@@ -529,10 +529,10 @@ Pace TimedSendPace(int intervalMs, int seconds)
   dlg.SetText(IDC_SEND_TEXT, "tick");
   Pace p;
   const auto start = Clock::now();
-  dlg.StartTimedSend(intervalMs, 0);
+  dlg.TimedSender().Start(intervalMs, 0);
   Lateness late = RunLoop([&] { return Clock::now() - start >= std::chrono::seconds(seconds); }, seconds * 1000 + 1000);
-  dlg.StopTimedSend();
-  p.sends = dlg.GetTimedSends();
+  dlg.TimedSender().Stop();
+  p.sends = dlg.TimedSender().GetSends();
   p.due = seconds * 1000 / intervalMs;
   dlg.Click(IDC_CONNECT);
   test::App().m_pMainWnd = nullptr;
@@ -580,10 +580,10 @@ FileSend DialogFileSend(const std::string& path, std::uint64_t size)
   dlg.OpenChannel(MODE_TCP, test::Ip(127, 0, 0, 1), port);
   FileSend r;
   const auto start = Clock::now();
-  if (dlg.IsOpen() && dlg.StartSendFile(path.c_str(), 0, 0)) {
-    Lateness late = RunLoop([&] { return !dlg.IsSendingFile(); }, 120000);
+  if (dlg.IsOpen() && dlg.FileSender().Start(path.c_str(), 0, 0)) {
+    Lateness late = RunLoop([&] { return !dlg.FileSender().IsSending(); }, 120000);
     r.lateP99 = late.Percentile(0.99);
-    r.whole = dlg.GetFileSent() == size && dlg.GetFileError().IsEmpty();
+    r.whole = dlg.FileSender().GetSent() == size && dlg.FileSender().GetError().IsEmpty();
   }
   dlg.Click(IDC_CONNECT);
   waitpid(sink, nullptr, 0);

@@ -1,8 +1,8 @@
 // What the send box costs with the most it takes from a user: one line of 32767 characters with no
 // place to break it, pasted (text and hex digits), and the hex-mode rewrite of the box on Send.
+#include "platform/internal/startup.h"
 #include "platform/qt/multiline_edit.h"
 #include "platform/resources.h"
-#include "platform/startup.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -2,6 +2,7 @@
 
 #include "codec/hexcodec.h"
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -138,4 +139,71 @@ int ChecksumBytes(int nKind, const BYTE* p, int n, BYTE* pOut)
   default:
     return 0;
   }
+}
+
+namespace {
+constexpr const char* kRefusalTexts[] = {
+    nullptr,
+    "请输入数据!",
+    "发送数据不能超过32768字节!",
+    "加上校验码后发送数据超过32768字节!",
+};
+
+// The typed text's bytes with escapes worked out and the line ending added; false when they would
+// not fit. Escapes never lengthen the text, so the text is worked out first and measured after.
+bool TypedBytes(const CString& strText, const SEND_OPTIONS& options, std::vector<BYTE>& out)
+{
+  const int nLength = strText.GetLength();
+  out.resize(static_cast<std::size_t>(nLength) + 2);
+  const int nBytes = options.bEscapes ? ExpandEscapes(strText, nLength, out.data()) : nLength;
+  if (!options.bEscapes)
+    std::copy_n(static_cast<LPCTSTR>(strText), nLength, out.data());
+  const int nEnding = LineEndingBytes(options.nLineEnding, out.data() + nBytes);
+  out.resize(static_cast<std::size_t>(nBytes + nEnding));
+  return nBytes <= PAYLOAD_LIMIT && nBytes + nEnding <= PAYLOAD_LIMIT;
+}
+}  // namespace
+
+PAYLOAD BuildPayload(const CString& strText, BOOL bHex, const SEND_OPTIONS& options)
+{
+  PAYLOAD payload;
+  payload.strShown = strText;
+  if (bHex) {
+    payload.strShown.TrimLeft();
+    payload.strShown.TrimRight();
+    if (payload.strShown.IsEmpty()) {
+      payload.strShown = strText;
+      payload.nRefusal = PAYLOAD_EMPTY;
+      return payload;
+    }
+    int nCount = 0;
+    payload.bytes.resize(static_cast<std::size_t>(payload.strShown.GetLength() + 1) / 2);
+    ParseHexText(payload.strShown, payload.bytes.data(), &nCount);
+    payload.bytes.resize(static_cast<std::size_t>(nCount));
+    if (nCount > PAYLOAD_LIMIT)
+      payload.nRefusal = PAYLOAD_TOO_LONG;
+  } else if (strText.IsEmpty()) {
+    payload.nRefusal = PAYLOAD_EMPTY;
+  } else if (!TypedBytes(strText, options, payload.bytes)) {
+    payload.nRefusal = PAYLOAD_TOO_LONG;
+  }
+  if (payload.nRefusal != PAYLOAD_OK) {
+    payload.bytes.clear();
+    return payload;
+  }
+  BYTE checksum[4];
+  const int nLength = static_cast<int>(payload.bytes.size());
+  const int nChecksum = ChecksumBytes(options.nChecksum, payload.bytes.data(), nLength, checksum);
+  if (nLength + nChecksum > PAYLOAD_LIMIT) {
+    payload.nRefusal = PAYLOAD_NO_ROOM_FOR_CHECKSUM;
+    payload.bytes.clear();
+    return payload;
+  }
+  payload.bytes.insert(payload.bytes.end(), checksum, checksum + nChecksum);
+  return payload;
+}
+
+const char* PayloadRefusalText(PAYLOAD_REFUSAL nRefusal)
+{
+  return kRefusalTexts[nRefusal];
 }

@@ -32,8 +32,6 @@ const SocketErrorName g_socketErrorNames[48] = {
 #undef ERROR_ROW
 
 namespace {
-// Shown in place of a name for a code the table does not list.
-constexpr const char* kUnknownErrorName = "未知错误";
 
 ip_mreq MakeGroupRequest(DWORD dwHostOrderIP)
 {
@@ -67,7 +65,7 @@ void CSocketTestDlg::ReportSocketError(const char* pszFormat)
   const int nCode = WSAGetLastError();
   const char* pszName = GetSocketErrorName(nCode);
   CString strMessage;
-  strMessage.Format(pszFormat, nCode, pszName ? pszName : kUnknownErrorName);
+  strMessage.Format(pszFormat, nCode, pszName ? pszName : UNKNOWN_ERROR_NAME);
   AfxMessageBox(strMessage);
 }
 
@@ -75,8 +73,14 @@ void CSocketTestDlg::ReportSocketError(const char* pszFormat)
 // peer-close notification between a failing step and its own release.
 void CSocketTestDlg::ReleaseSocket()
 {
-  StopTimedSend();
-  StopSendFile("通道已关闭");
+  // The tools stop first, while what they send on is still there; a channel that never opened
+  // had nothing for them.
+  if (m_socket != INVALID_SOCKET && m_ends.bRecorded) {
+    for (std::size_t i = 0; i < m_listeners.size(); ++i) {
+      if (m_listeners[i])
+        m_listeners[i]->OnChannelClosed();
+    }
+  }
   CloseClients();
   if (m_socket == INVALID_SOCKET)
     return;

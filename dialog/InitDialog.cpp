@@ -31,7 +31,7 @@ BOOL CSocketTestDlg::OnInitDialog()
   SetIcon(m_hIcon, FALSE);
 
   m_nRecvLen = 0;
-  m_nStagedLen = 0;
+  m_staging.Clear();
   std::memset(m_recvBuf, 0, sizeof m_recvBuf);
 
   CWinApp* pApp = AfxGetApp();

@@ -29,8 +29,7 @@ LRESULT CSocketTestDlg::OnSocketNotify(WPARAM wParam, LPARAM lParam)
     OnSocketAccept();
     break;
   case FD_WRITE:
-    if (m_bSendingFile && m_nFileWait == FILE_WAIT_WRITE)
-      ContinueSendFile();
+    OnSocketWritable(CHANNEL_PEER::Channel(m_ends.peer));
     break;
   default:
     break;
@@ -38,34 +37,9 @@ LRESULT CSocketTestDlg::OnSocketNotify(WPARAM wParam, LPARAM lParam)
   return 0;
 }
 
-// Where the next read goes: after the chunks staged so far, which give way, oldest first, once
-// more than the buffer holds is staged.
-BYTE* CSocketTestDlg::StagingSpace()
-{
-  if (m_nStagedLen + READ_BUFFER_SIZE > RECV_STAGING_SIZE) {
-    const int nKeep = std::min(m_nStagedLen, RECV_BUFFER_SIZE);
-    std::memmove(m_recvStaging, m_recvStaging + m_nStagedLen - nKeep, static_cast<std::size_t>(nKeep));
-    m_nStagedLen = nKeep;
-  }
-  return m_recvStaging + m_nStagedLen;
-}
-
-// Keeps the newest RECV_BUFFER_SIZE bytes in arrival order; older bytes give way.
-void CSocketTestDlg::MergeStaged()
-{
-  const int nStaged = std::min(m_nStagedLen, RECV_BUFFER_SIZE);
-  if (nStaged == 0)
-    return;
-  const int nKeep = std::min(m_nRecvLen, RECV_BUFFER_SIZE - nStaged);
-  std::memmove(m_recvBuf, m_recvBuf + m_nRecvLen - nKeep, static_cast<std::size_t>(nKeep));
-  std::memcpy(m_recvBuf + nKeep, m_recvStaging + m_nStagedLen - nStaged, static_cast<std::size_t>(nStaged));
-  m_nRecvLen = nKeep + nStaged;
-  m_nStagedLen = 0;
-}
-
 void CSocketTestDlg::RedrawReceiveDisplay()
 {
-  MergeStaged();
+  m_staging.MergeInto(m_recvBuf, RECV_BUFFER_SIZE, &m_nRecvLen);
   const CString strText = RenderReceiveBuffer(m_recvBuf, m_nRecvLen, IsChecked(IDC_HEX_RECV));
   CWnd* pDisplay = GetDlgItem(IDC_RECV_TEXT);
   pDisplay->SetWindowText(strText);
@@ -77,56 +51,67 @@ void CSocketTestDlg::RedrawReceiveDisplay()
 // listening goes on without a word.
 void CSocketTestDlg::OnClientNotify(SOCKET s, WORD wEvent)
 {
-  const int nIndex = FindClient(s);
-  if (nIndex < 0)
+  CClient* pClient = m_clients.Find(s);
+  if (!pClient)
     return;
   if (wEvent == FD_READ) {
-    ReceiveChunk(s, TRUE, nIndex);
+    ReceiveChunk(s, TRUE, pClient);
+    return;
+  }
+  if (wEvent == FD_WRITE) {
+    OnSocketWritable(CHANNEL_PEER::Client(s, pClient->peer));
     return;
   }
   if (wEvent != FD_CLOSE)
     return;
-  CloseClient(nIndex);
+  CloseClient(*pClient);
   ShowServerTitle();
 }
 
 // The channel's protocol as it was opened: asking the mode list costs more than the read itself.
 LRESULT CSocketTestDlg::OnSocketReceive(WPARAM, LPARAM)
 {
-  ReceiveChunk(m_socket, m_protocol == TRAFFIC_TCP);
+  ReceiveChunk(m_socket, m_ends.protocol == TRAFFIC_TCP);
   return 0;
 }
 
-// nClient: the server's client it came from, or -1 for the channel's own socket.
-void CSocketTestDlg::ReceiveChunk(SOCKET s, BOOL bStream, int nClient)
+// pClient: the server's client it came from, or nullptr for the channel's own socket.
+void CSocketTestDlg::ReceiveChunk(SOCKET s, BOOL bStream, CClient* pClient)
 {
   sockaddr_in addrFrom{};
   int nFromLen = sizeof addrFrom;
   // Nothing past what a read returns is ever looked at, so the read space is not cleared first.
-  char* pRead = reinterpret_cast<char*>(StagingSpace());
+  BYTE* pChunk = m_staging.Space(RECV_BUFFER_SIZE);
+  char* pRead = reinterpret_cast<char*>(pChunk);
   const int nRead = bStream
                         ? recv(s, pRead, READ_BUFFER_SIZE, 0)
                         : recvfrom(s, pRead, READ_BUFFER_SIZE, 0, reinterpret_cast<sockaddr*>(&addrFrom), &nFromLen);
   if (nRead <= 0)
     return;
-  const BYTE* pChunk = reinterpret_cast<const BYTE*>(pRead);
-  if (nClient >= 0)
-    m_record.AddData(TRAFFIC_RECEIVED, TRAFFIC_TCP, m_clientLocal[nClient], m_clientPeer[nClient], pChunk, nRead);
-  else
-    m_record.AddData(TRAFFIC_RECEIVED, m_protocol, m_recvLocalEnd, bStream ? m_peerEnd : EndpointOf(addrFrom), pChunk,
-                     nRead);
-  m_nStagedLen += nRead;
+  CHANNEL_CHUNK chunk{CHANNEL_PEER::Channel(m_ends.peer), pChunk, nRead, 0};
+  if (pClient) {
+    m_record.AddData(TRAFFIC_RECEIVED, TRAFFIC_TCP, pClient->local, pClient->peer, pChunk, nRead);
+    pClient->nRecvBytes += static_cast<std::uint64_t>(nRead);
+    chunk.from = CHANNEL_PEER::Client(s, pClient->peer);
+  } else if (bStream) {
+    m_record.AddData(TRAFFIC_RECEIVED, m_ends.protocol, m_ends.recvLocal, m_ends.peer, pChunk, nRead);
+  } else {
+    chunk.from = CHANNEL_PEER::Address(EndpointOf(addrFrom));
+    m_record.AddData(TRAFFIC_RECEIVED, m_ends.protocol, m_ends.recvLocal, chunk.from.end, pChunk, nRead);
+  }
+  m_staging.Commit(nRead);
   m_nRecvBytes = WrappingAdd(m_nRecvBytes, nRead);
+  OfferChunk(chunk);
   // Redrawing per chunk would hold a flood to a few chunks a second: the display, the counter's
   // text and the cue follow at most once a frame, and the last chunk is on screen a frame later.
   // While the timer has a redraw coming, a chunk needs no look at the clock.
-  if (m_bRedrawPending)
+  if (m_staging.bRedrawPending)
     return;
-  const std::uint64_t nSinceRedraw = GetTickCount64() - m_nLastRedrawTick;
+  const std::uint64_t nSinceRedraw = GetTickCount64() - m_staging.nLastRedrawTick;
   if (nSinceRedraw >= RECV_REDRAW_INTERVAL_MS) {
     ShowReceived();
   } else {
-    m_bRedrawPending = TRUE;
+    m_staging.bRedrawPending = TRUE;
     SetTimer(ID_TIMER_RECV_REDRAW, static_cast<UINT>(RECV_REDRAW_INTERVAL_MS - nSinceRedraw), nullptr);
   }
 }
@@ -134,11 +119,11 @@ void CSocketTestDlg::ReceiveChunk(SOCKET s, BOOL bStream, int nClient)
 void CSocketTestDlg::ShowReceived()
 {
   // A redraw due now makes a pending one needless: two in a row would break the frame pace.
-  if (m_bRedrawPending) {
+  if (m_staging.bRedrawPending) {
     KillTimer(ID_TIMER_RECV_REDRAW);
-    m_bRedrawPending = FALSE;
+    m_staging.bRedrawPending = FALSE;
   }
-  m_nLastRedrawTick = GetTickCount64();
+  m_staging.nLastRedrawTick = GetTickCount64();
   RedrawReceiveDisplay();
   CString strCount;
   strCount.Format("%d", m_nRecvBytes);
@@ -150,16 +135,6 @@ void CSocketTestDlg::OnTimer(UINT_PTR nIDEvent)
 {
   if (nIDEvent == ID_TIMER_LOG_FLUSH) {
     m_log.Flush();
-    return;
-  }
-  if (nIDEvent == ID_TIMER_TIMED_SEND) {
-    OnTimedTick();
-    return;
-  }
-  if (nIDEvent == ID_TIMER_FILE_PAUSE) {
-    KillTimer(ID_TIMER_FILE_PAUSE);
-    if (m_bSendingFile && m_nFileWait == FILE_WAIT_PAUSE)
-      ContinueSendFile();
     return;
   }
   if (nIDEvent != ID_TIMER_RECV_REDRAW)
@@ -175,7 +150,7 @@ void CSocketTestDlg::OnHexRecv()
 void CSocketTestDlg::OnClearRecv()
 {
   m_nRecvLen = 0;
-  m_nStagedLen = 0;
+  m_staging.Clear();
   std::memset(m_recvBuf, 0, sizeof m_recvBuf);
   GetDlgItem(IDC_RECV_TEXT)->SetWindowText("");
 }

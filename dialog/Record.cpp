@@ -43,35 +43,37 @@ void CSocketTestDlg::RecordOpened(int nMode)
   int nNameLen = sizeof addrName;
   getsockname(m_socket, reinterpret_cast<sockaddr*>(&addrName), &nNameLen);
   const BOOL bServer = nMode == MODE_TCP_SERVER;
-  m_protocol = nMode == MODE_TCP || bServer ? TRAFFIC_TCP : TRAFFIC_UDP;
-  m_localEnd = EndpointOf(addrName);
-  m_peerEnd = bServer ? TRAFFIC_ENDPOINT{} : TRAFFIC_ENDPOINT{m_dwDestIP, static_cast<WORD>(m_nDestPort & 0xFFFF)};
-  if (m_localEnd.dwAddress == INADDR_ANY && !bServer)
-    m_localEnd.dwAddress = platform::SourceAddressToward(m_dwDestIP);
-  m_recvLocalEnd = m_localEnd;
+  m_ends.protocol = nMode == MODE_TCP || bServer ? TRAFFIC_TCP : TRAFFIC_UDP;
+  m_ends.local = EndpointOf(addrName);
+  m_ends.peer = bServer ? TRAFFIC_ENDPOINT{} : TRAFFIC_ENDPOINT{m_dwDestIP, static_cast<WORD>(m_nDestPort & 0xFFFF)};
+  if (m_ends.local.dwAddress == INADDR_ANY && !bServer)
+    m_ends.local.dwAddress = platform::SourceAddressToward(m_dwDestIP);
+  m_ends.recvLocal = m_ends.local;
   if (nMode == MODE_MULTICAST && IsMulticastGroup(m_dwDestIP))
-    m_recvLocalEnd.dwAddress = m_dwDestIP;
-  m_record.AddEvent(TRAFFIC_OPENED, m_protocol, m_localEnd, m_peerEnd);
-  m_bChannelRecorded = TRUE;
+    m_ends.recvLocal.dwAddress = m_dwDestIP;
+  m_record.AddEvent(TRAFFIC_OPENED, m_ends.protocol, m_ends.local, m_ends.peer);
+  m_ends.bRecorded = TRUE;
 }
 
 void CSocketTestDlg::RecordClosed()
 {
-  if (!m_bChannelRecorded)
+  if (!m_ends.bRecorded)
     return;
-  m_bChannelRecorded = FALSE;
-  m_record.AddEvent(TRAFFIC_CLOSED, m_protocol, m_localEnd, m_peerEnd);
+  m_ends.bRecorded = FALSE;
+  m_record.AddEvent(TRAFFIC_CLOSED, m_ends.protocol, m_ends.local, m_ends.peer);
 }
 
-// The dialog says nothing of a failed send; the record says why nothing left.
-void CSocketTestDlg::RecordSend(int nSent, const char* pData, int nLength, const TRAFFIC_ENDPOINT& local,
-                                const TRAFFIC_ENDPOINT& peer)
+// The dialog says nothing of a failed send; the record says why nothing left. An empty datagram
+// leaves as one; an empty stream send sends nothing.
+void CSocketTestDlg::RecordSend(int nSent, const BYTE* pData, int nLength, const TRAFFIC_ENDPOINT& local,
+                                const TRAFFIC_ENDPOINT& peer, int nError)
 {
-  if (nSent > 0) {
-    m_record.AddData(TRAFFIC_SENT, m_protocol, local, peer, reinterpret_cast<const BYTE*>(pData), nSent);
+  if (nSent > 0 || (nSent == 0 && m_ends.protocol == TRAFFIC_UDP)) {
+    m_record.AddData(TRAFFIC_SENT, m_ends.protocol, local, peer, pData, nSent);
     return;
   }
-  m_record.AddEvent(TRAFFIC_SEND_FAILED, m_protocol, local, peer, WSAGetLastError(), nLength);
+  if (nSent < 0)
+    m_record.AddEvent(TRAFFIC_SEND_FAILED, m_ends.protocol, local, peer, nError, nLength);
 }
 
 void CSocketTestDlg::SetRecvMenu()
@@ -150,7 +152,7 @@ void CSocketTestDlg::OnRecvSave()
   CFileDialog dlg(FALSE, "bin", "received.bin", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, kReceivedFilter, this);
   if (dlg.DoModal() != IDOK)
     return;
-  MergeStaged();
+  m_staging.MergeInto(m_recvBuf, RECV_BUFFER_SIZE, &m_nRecvLen);
   if (dlg.m_ofn.nFilterIndex != RECV_SAVE_TEXT) {
     SaveBytes(dlg.GetPathName(), m_recvBuf, m_nRecvLen);
     return;

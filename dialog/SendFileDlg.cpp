@@ -1,6 +1,5 @@
 #include "dialog/SendFileDlg.h"
 
-#include "dialog/SocketTestDlg.h"
 #include "platform/cfiledialog.h"
 #include "platform/cwinapp.h"
 
@@ -11,6 +10,12 @@ constexpr const char* kChooseFile = "请选择要发送的文件!";
 constexpr const char* kBadDatagram = "数据报大小应为1到65507字节!";
 constexpr const char* kAllFiles = "所有文件 (*)|*||";
 }  // namespace
+
+CSendFileDlg::CSendFileDlg(CChannel& channel, CWnd* pParent)
+    : CToolDlg(IDD_SEND_FILE, pParent), m_channel(channel), m_sender(channel)
+{
+  m_sender.SetChangeHandler([this] { RefreshIfMade(); });
+}
 
 BOOL CSendFileDlg::OnInitDialog()
 {
@@ -24,12 +29,12 @@ BOOL CSendFileDlg::OnInitDialog()
 // "已发送 sent / size 字节 (p%), rate MB/s", and how it ended once it has.
 CString CSendFileDlg::ProgressText()
 {
-  const BOOL bSending = m_pOwner->IsSendingFile();
-  const std::uint64_t nSent = m_pOwner->GetFileSent();
-  const std::uint64_t nSize = m_pOwner->GetFileSize();
-  if (!bSending && nSent == 0 && m_pOwner->GetFileError().IsEmpty())
+  const BOOL bSending = m_sender.IsSending();
+  const std::uint64_t nSent = m_sender.GetSent();
+  const std::uint64_t nSize = m_sender.GetSize();
+  if (!bSending && nSent == 0 && m_sender.GetError().IsEmpty())
     return "";
-  const double fSeconds = static_cast<double>(m_pOwner->GetFileMicros()) / 1e6;
+  const double fSeconds = static_cast<double>(m_sender.GetMicros()) / 1e6;
   const double fPercent = nSize > 0 ? 100.0 * static_cast<double>(nSent) / static_cast<double>(nSize) : 100.0;
   CString str;
   str.Format("%s %llu / %llu 字节 (%.1f%%), %.1f MB/s", bSending ? "已发送" : "共发送",
@@ -37,16 +42,16 @@ CString CSendFileDlg::ProgressText()
              fSeconds > 0 ? static_cast<double>(nSent) / 1e6 / fSeconds : 0.0);
   if (bSending)
     return str;
-  const CString& strError = m_pOwner->GetFileError();
+  const CString& strError = m_sender.GetError();
   return CString(str.str() + ", " + (strError.IsEmpty() ? std::string("已完成") : strError.str()));
 }
 
 void CSendFileDlg::Refresh()
 {
-  const BOOL bSending = m_pOwner->IsSendingFile();
+  const BOOL bSending = m_sender.IsSending();
   ShowText(IDC_FILE_STATUS, ProgressText());
   ShowText(IDC_FILE_START, bSending ? "取 消" : "发 送");
-  const BOOL bDatagrams = !m_pOwner->IsStreamChannel();
+  const BOOL bDatagrams = !m_channel.IsStream();
   for (int nID : {IDC_FILE_PATH, IDC_FILE_BROWSE})
     GetDlgItem(nID)->EnableWindow(!bSending);
   for (int nID : {IDC_FILE_DATAGRAM, IDC_FILE_PAUSE})
@@ -55,7 +60,7 @@ void CSendFileDlg::Refresh()
 
 void CSendFileDlg::OnStart()
 {
-  if (m_pOwner->IsSendingFile()) {
+  if (m_sender.IsSending()) {
     StopRun();
     return;
   }
@@ -67,7 +72,7 @@ void CSendFileDlg::OnStart()
   }
   int nDatagram = NumberIn(IDC_FILE_DATAGRAM);
   const int nPause = std::max(NumberIn(IDC_FILE_PAUSE), 0);
-  if (m_pOwner->IsStreamChannel() && nDatagram < 1)
+  if (m_channel.IsStream() && nDatagram < 1)
     nDatagram = SEND_FILE_DEFAULT_DATAGRAM;
   if (nDatagram < 1 || nDatagram > SEND_FILE_MAX_DATAGRAM) {
     AfxMessageBox(kBadDatagram);
@@ -79,13 +84,13 @@ void CSendFileDlg::OnStart()
     pApp->WriteProfileInt(SEND_FILE_SECTION, kDatagram, nDatagram);
     pApp->WriteProfileInt(SEND_FILE_SECTION, kPause, nPause);
   }
-  m_pOwner->StartSendFile(strPath, nDatagram, nPause);
+  m_sender.Start(strPath, nDatagram, nPause);
   Refresh();
 }
 
 void CSendFileDlg::StopRun()
 {
-  m_pOwner->StopSendFile();
+  m_sender.Stop();
   Refresh();
 }
 

@@ -7,11 +7,7 @@
 
 inline constexpr const char* SEND_OPTIONS_SECTION = "SendOptions";
 
-struct CSendOptions {
-  BOOL bEscapes = FALSE;
-  int nLineEnding = LINE_ENDING_NONE;
-  int nChecksum = CHECKSUM_NONE;
-
+struct CSendOptions : SEND_OPTIONS {
   // Out-of-range stored values read as the defaults.
   void Load();
   void Save() const;

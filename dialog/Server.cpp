@@ -1,6 +1,7 @@
 // The TCP server mode: listening, the connected clients, and sending to all of them.
 #include "dialog/SocketTestDlg.h"
 
+#include "platform/clock.h"
 #include "platform/cwinapp.h"
 
 using namespace ws;
@@ -53,7 +54,7 @@ void CSocketTestDlg::ShowServerTitle()
 {
   CString strTitle;
   strTitle.Format("%s - 监听 %s:%u, %d 个客户端", static_cast<LPCTSTR>(m_strTitle),
-                  static_cast<LPCTSTR>(DottedAddress(m_addrLocal)), ntohs(m_addrLocal.sin_port), m_nClients);
+                  static_cast<LPCTSTR>(DottedAddress(m_addrLocal)), ntohs(m_addrLocal.sin_port), m_clients.GetCount());
   SetWindowText(strTitle);
 }
 
@@ -70,41 +71,28 @@ void CSocketTestDlg::ShowModeFields(int nMode)
 {
   const BOOL bServer = nMode == MODE_TCP_SERVER;
   CWnd* pUseLocalPort = GetDlgItem(IDC_USE_LOCAL_PORT);
-  if (bServer && !m_bServerFields) {
-    m_bUseLocalPortOutsideServer = IsChecked(IDC_USE_LOCAL_PORT);
+  if (bServer && !m_fields.bServer) {
+    m_fields.bUseLocalPortOutside = IsChecked(IDC_USE_LOCAL_PORT);
     pUseLocalPort->SendMessage(BM_SETCHECK, BST_CHECKED);
-  } else if (!bServer && m_bServerFields) {
-    pUseLocalPort->SendMessage(BM_SETCHECK, m_bUseLocalPortOutsideServer ? BST_CHECKED : BST_UNCHECKED);
+  } else if (!bServer && m_fields.bServer) {
+    pUseLocalPort->SendMessage(BM_SETCHECK, m_fields.bUseLocalPortOutside ? BST_CHECKED : BST_UNCHECKED);
   }
-  m_bServerFields = bServer;
+  m_fields.bServer = bServer;
   EnableIfChecked(IDC_LOCAL_PORT, IDC_USE_LOCAL_PORT);
   GetDlgItem(IDC_DEST_PORT)->EnableWindow(!bServer);
 }
 
-int CSocketTestDlg::FindClient(SOCKET s) const
+void CSocketTestDlg::CloseClient(CClient& client)
 {
-  for (int i = 0; i < m_nClients; ++i) {
-    if (m_clients[i] == s)
-      return i;
-  }
-  return -1;
+  m_record.AddEvent(TRAFFIC_CLIENT_CLOSED, TRAFFIC_TCP, client.local, client.peer);
+  m_clients.Close(client.hSocket);
 }
 
-void CSocketTestDlg::CloseClient(int nIndex)
-{
-  m_record.AddEvent(TRAFFIC_CLIENT_CLOSED, TRAFFIC_TCP, m_clientLocal[nIndex], m_clientPeer[nIndex]);
-  closesocket(m_clients[nIndex]);
-  --m_nClients;
-  m_clientLocal[nIndex] = m_clientLocal[m_nClients];
-  m_clientPeer[nIndex] = m_clientPeer[m_nClients];
-  m_clients[nIndex] = m_clients[m_nClients];
-  m_clients[m_nClients] = INVALID_SOCKET;
-}
-
+// The newest first.
 void CSocketTestDlg::CloseClients()
 {
-  while (m_nClients > 0)
-    CloseClient(m_nClients - 1);
+  while (m_clients.GetCount() > 0)
+    CloseClient(m_clients.GetAt(m_clients.GetCount() - 1));
 }
 
 // One connection per notification; past the limit it is closed at once, so it does not wait in
@@ -121,27 +109,11 @@ void CSocketTestDlg::OnSocketAccept()
   getsockname(client, reinterpret_cast<sockaddr*>(&addrLocal), &nLocalLen);
   const TRAFFIC_ENDPOINT local = EndpointOf(addrLocal);
   const TRAFFIC_ENDPOINT peer = EndpointOf(addrPeer);
-  if (m_nClients == MAX_CLIENTS) {
+  if (!m_clients.Add(client, local, peer, platform::WallClockMicros())) {
     closesocket(client);
     m_record.AddEvent(TRAFFIC_CLIENT_REFUSED, TRAFFIC_TCP, local, peer);
     return;
   }
-  m_clientLocal[m_nClients] = local;
-  m_clientPeer[m_nClients] = peer;
-  m_clients[m_nClients++] = client;
   m_record.AddEvent(TRAFFIC_CLIENT_CONNECTED, TRAFFIC_TCP, local, peer);
   ShowServerTitle();
-}
-
-// Every client gets the payload; what each send accepted, added up.
-int CSocketTestDlg::SendToClients(const char* pData, int nLength)
-{
-  int nAccepted = 0;
-  for (int i = 0; i < m_nClients; ++i) {
-    const int nSent = send(m_clients[i], pData, nLength, 0);
-    RecordSend(nSent, pData, nLength, m_clientLocal[i], m_clientPeer[i]);
-    if (nSent > 0)
-      nAccepted = WrappingAdd(nAccepted, nSent);
-  }
-  return nAccepted;
 }

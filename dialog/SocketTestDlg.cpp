@@ -1,8 +1,7 @@
 // Channel state, data exchange, message map and the small handlers.
 #include "dialog/SocketTestDlg.h"
 
-#include "dialog/SendFileDlg.h"
-#include "dialog/TimedSendDlg.h"
+#include "dialog/ToolBox.h"
 #include "dialog/TrafficDlg.h"
 #include "platform/cwinapp.h"
 #include "platform/ddx.h"
@@ -19,7 +18,8 @@ CSocketTestDlg::CSocketTestDlg(CWnd* pParent)
       m_nSentBytes(0),
       m_nRecvBytes(0),
       m_hIcon(AfxGetApp() ? AfxGetApp()->LoadIcon(IDR_MAINFRAME) : nullptr),
-      m_socket(INVALID_SOCKET)
+      m_socket(INVALID_SOCKET),
+      m_pTools(std::make_unique<CToolBox>(*this, this))
 {
   // A failed write is told from the message loop, not from inside the read that logged it.
   m_log.SetFailureHandler([](void* p) { static_cast<CSocketTestDlg*>(p)->PostMessage(WM_TRAFFIC_LOG_FAILED); }, this);
@@ -28,8 +28,7 @@ CSocketTestDlg::CSocketTestDlg(CWnd* pParent)
 CSocketTestDlg::~CSocketTestDlg()
 {
   ReleaseSocket();
-  m_pTimedDlg.reset();
-  m_pFileDlg.reset();
+  m_pTools.reset();
   m_pTrafficDlg.reset();
   m_record.SetSink(nullptr);
 }
@@ -60,9 +59,10 @@ BEGIN_MESSAGE_MAP(CSocketTestDlg, CDialog)
   ON_BN_CLICKED(IDC_CLEAR_COUNTS, OnClearCounts)
   ON_BN_CLICKED(IDC_USE_LOCAL_PORT, OnUseLocalPort)
   ON_CBN_SELCHANGE(IDC_MODE, OnSelchangeMode)
-  // Sent by nothing in the program: kept for other programs that post them to the dialog.
+  // The program itself sends neither of these two: they are kept for other programs that post them.
   ON_MESSAGE(WM_SOCKET_RECEIVE, OnSocketReceive)
   ON_MESSAGE(WM_SOCKET_CLOSED, OnSocketClosed)
+  // Every socket notification, sent by the notification engine.
   ON_MESSAGE(WM_SOCKET_NOTIFY, OnSocketNotify)
   ON_WM_TIMER()
   ON_COMMAND(ID_TRAFFIC_SHOW, OnTrafficShow)
@@ -73,7 +73,6 @@ BEGIN_MESSAGE_MAP(CSocketTestDlg, CDialog)
   ON_COMMAND(ID_TIMED_SEND, OnTimedSend)
   ON_COMMAND(ID_SEND_FILE, OnSendFile)
   ON_COMMAND(ID_SEND_OPTIONS, OnSendOptions)
-  ON_MESSAGE(WM_SEND_FILE_CONTINUE, OnSendFileContinue)
 END_MESSAGE_MAP()
 
 int CSocketTestDlg::GetMode()

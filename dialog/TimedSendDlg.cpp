@@ -1,7 +1,8 @@
 #include "dialog/TimedSendDlg.h"
 
-#include "dialog/SocketTestDlg.h"
 #include "platform/cwinapp.h"
+
+#include <algorithm>
 
 namespace {
 constexpr const char* kInterval = "Interval";
@@ -9,6 +10,11 @@ constexpr const char* kCount = "Count";
 constexpr int kDefaultInterval = 1000;
 constexpr const char* kBadInterval = "发送间隔应为1到3600000毫秒!";
 }  // namespace
+
+CTimedSendDlg::CTimedSendDlg(CChannel& channel, CWnd* pParent) : CToolDlg(IDD_TIMED_SEND, pParent), m_sender(channel)
+{
+  m_sender.SetChangeHandler([this] { RefreshIfMade(); });
+}
 
 BOOL CTimedSendDlg::OnInitDialog()
 {
@@ -21,12 +27,12 @@ BOOL CTimedSendDlg::OnInitDialog()
 
 void CTimedSendDlg::Refresh()
 {
-  const BOOL bRunning = m_pOwner->IsTimedSending();
+  const BOOL bRunning = m_sender.IsRunning();
   CString str;
   if (bRunning)
-    str.Format("正在发送: 已发送 %d 次", m_pOwner->GetTimedSends());
-  else if (m_pOwner->GetTimedSends() > 0)
-    str.Format("已停止: 共发送 %d 次", m_pOwner->GetTimedSends());
+    str.Format("正在发送: 已发送 %d 次", m_sender.GetSends());
+  else if (m_sender.GetSends() > 0)
+    str.Format("已停止: 共发送 %d 次", m_sender.GetSends());
   ShowText(IDC_TIMED_STATUS, str);
   ShowText(IDC_TIMED_START, bRunning ? "停 止" : "开 始");
   GetDlgItem(IDC_TIMED_INTERVAL)->EnableWindow(!bRunning);
@@ -35,7 +41,7 @@ void CTimedSendDlg::Refresh()
 
 void CTimedSendDlg::OnStart()
 {
-  if (m_pOwner->IsTimedSending()) {
+  if (m_sender.IsRunning()) {
     StopRun();
     return;
   }
@@ -51,13 +57,13 @@ void CTimedSendDlg::OnStart()
     pApp->WriteProfileInt(TIMED_SEND_SECTION, kInterval, nInterval);
     pApp->WriteProfileInt(TIMED_SEND_SECTION, kCount, nCount);
   }
-  m_pOwner->StartTimedSend(nInterval, nCount);
+  m_sender.Start(nInterval, nCount);
   Refresh();
 }
 
 void CTimedSendDlg::StopRun()
 {
-  m_pOwner->StopTimedSend();
+  m_sender.Stop();
   Refresh();
 }
 

@@ -1,10 +1,8 @@
 #include "dialog/ToolDlg.h"
 
-#include "dialog/SocketTestDlg.h"
-
 #include <cstdlib>
 
-CToolDlg::CToolDlg(UINT nIDTemplate, CSocketTestDlg* pOwner) : CDialog(nIDTemplate, pOwner), m_pOwner(pOwner) {}
+CToolDlg::CToolDlg(UINT nIDTemplate, CWnd* pParent) : CDialog(nIDTemplate, pParent) {}
 
 BOOL CToolDlg::OnInitDialog()
 {
@@ -48,6 +46,12 @@ void CToolDlg::ShowText(int nID, const CString& str)
   GetDlgItem(nID)->GetWindowText(strShown);
   if (!(strShown == str))
     GetDlgItem(nID)->SetWindowText(str);
+}
+
+void CToolDlg::RefreshIfMade()
+{
+  if (GetSafeHwnd())
+    Refresh();
 }
 
 BEGIN_MESSAGE_MAP(CToolDlg, CDialog)

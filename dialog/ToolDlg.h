@@ -1,20 +1,18 @@
-// What the send box's tool windows share: the main dialog does the work and they show it, their
-// status kept current while they are visible, numbers in edits, Enter as their start button, and
-// closing as stopping, so that nothing runs out of sight.
+// What the send box's tool windows share: each holds its tool and shows its run, its status kept
+// current while it is visible, numbers in edits, Enter as its start button, and closing as
+// stopping, so that nothing runs out of sight.
 #pragma once
 
 #include "platform/cdialog.h"
-
-class CSocketTestDlg;
 
 inline constexpr UINT_PTR ID_TIMER_TOOL_STATUS = 1;
 inline constexpr UINT TOOL_STATUS_MS = 100;
 
 class CToolDlg : public CDialog {
 public:
-  CToolDlg(UINT nIDTemplate, CSocketTestDlg* pOwner);
+  CToolDlg(UINT nIDTemplate, CWnd* pParent);
 
-  // Shows the owner's run as it is now.
+  // Shows the tool's run as it is now.
   virtual void Refresh() = 0;
 
 protected:
@@ -31,7 +29,8 @@ protected:
   void ShowNumber(int nID, UINT nValue);
   // Sets the text only when it differs, so a status redrawn ten times a second does not flicker.
   void ShowText(int nID, const CString& str);
+  // Refreshes the window if it is made, when the tool's run changes by itself.
+  void RefreshIfMade();
 
-  CSocketTestDlg* m_pOwner;
   DECLARE_MESSAGE_MAP()
 };

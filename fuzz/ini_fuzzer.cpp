@@ -1,7 +1,7 @@
 // Feeds any bytes to the settings text editor as a file, with a section, key and value taken from
 // the input, and checks its promise: the value reads back, writing it again changes nothing, and
 // no byte outside the key's line (or the lines it adds) changes.
-#include "platform/ini_text.h"
+#include "platform/internal/ini_text.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -19,6 +19,12 @@ public:
   ~CWnd() override;
 
   HWND GetSafeHwnd() const { return m_pWidget ? const_cast<CWnd*>(this) : nullptr; }
+  // A message-only window (hWndParent HWND_MESSAGE, the one kind made here): it is never shown and
+  // takes posted messages and timers, for objects that are not windows but need the loop's time.
+  BOOL CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle, int x, int y, int nWidth,
+                int nHeight, HWND hWndParent, HMENU nIDorHMenu, LPVOID lpParam = nullptr);
+  // Destroys a window made by CreateEx; the window's timers and queued messages go with it.
+  BOOL DestroyWindow();
   int GetDlgCtrlID() const { return m_nID; }
   virtual CWnd* GetDlgItem(int nID) const;
 
@@ -77,6 +83,7 @@ private:
   std::unique_ptr<CMenu> m_pSysMenu;
   std::unique_ptr<CMenu> m_pContextItems;
   std::map<UINT_PTR, QTimer*> m_timers;
+  bool m_bOwnsWidget = false;
   HICON m_hIconBig = nullptr;
   HICON m_hIconSmall = nullptr;
 };

@@ -31,6 +31,10 @@ struct HGLOBAL__;
 using HGLOBAL = HGLOBAL__*;
 using HINSTANCE = void*;
 using HDC = void*;
+// The parent that makes a window message-only: never shown, it takes posted messages and timers.
+inline const HWND HWND_MESSAGE = reinterpret_cast<HWND>(static_cast<std::intptr_t>(-3));
+using HMENU = void*;
+using LPVOID = void*;
 
 struct RECT {
   LONG left = 0;

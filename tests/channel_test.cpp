@@ -1,7 +1,7 @@
 // Opening and closing the channel: real sockets on loopback, and a recording layer for the
 // failures loopback cannot produce.
+#include "platform/internal/socket_descriptor.h"
 #include "platform/posix/socket_errors.h"
-#include "platform/socket_descriptor.h"
 #include "tests/support.h"
 
 #include <QFile>

@@ -2,7 +2,7 @@
 #include "app/SocketTestApp.h"
 #include "dialog/AboutDlg.h"
 #include "platform/cmenu.h"
-#include "platform/dialog_units.h"
+#include "platform/internal/dialog_units.h"
 #include "platform/qt/receive_view.h"
 #include "res/resources.h"
 #include "tests/support.h"

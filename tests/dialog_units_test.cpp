@@ -1,5 +1,5 @@
 // Dialog units as the dialog manager converts them.
-#include "platform/dialog_units.h"
+#include "platform/internal/dialog_units.h"
 
 #include <gtest/gtest.h>
 

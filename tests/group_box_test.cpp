@@ -1,6 +1,7 @@
 // The group box and the dialogs' face, drawn and chosen by the stand-in.
 #include "platform/qt/group_box.h"
-#include "platform/qt/qt_private.h"
+#include "platform/qt/code_page.h"
+#include "platform/qt/startup_qt.h"
 #include "platform/resources.h"
 
 #include <QFontDatabase>

@@ -1,6 +1,6 @@
 // Icon files decoded by the stand-in itself: bitmaps of 24 and 32 bits, their masks, and files it
 // leaves alone.
-#include "platform/icon_file.h"
+#include "platform/internal/icon_file.h"
 
 #include <QFile>
 #include <QImage>

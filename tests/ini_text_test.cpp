@@ -1,6 +1,6 @@
 // The settings text editor on strings alone: the same hand-written files as the settings file's
 // tests, edited in memory, and lookups by section and key.
-#include "platform/ini_text.h"
+#include "platform/internal/ini_text.h"
 #include "tests/ini_edits.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Line breaking and hit-testing with made-up widths: ASCII 6 px, CJK 12 px, as the dialog face has
 // them at 9 points.
-#include "platform/line_layout.h"
+#include "platform/internal/line_layout.h"
 
 #include <gtest/gtest.h>
 

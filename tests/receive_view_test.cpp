@@ -1,6 +1,6 @@
 // The receive display as a widget: text in and out, wrapping, scrolling, selection and copying.
 #include "platform/qt/receive_view.h"
-#include "platform/qt/qt_private.h"
+#include "platform/qt/controls.h"
 #include "platform/winapi.h"
 
 #include <QApplication>

@@ -178,7 +178,7 @@ TEST_F(Record, TheServerRecordsEachClientByItsAddress)
     int refused = 0;
     for (int i = 0; i < dlg->m_record.GetCount(); ++i)
       refused += dlg->m_record.GetEvent(i).kind == TRAFFIC_CLIENT_REFUSED;
-    return dlg->m_nClients == MAX_CLIENTS && refused == 1;
+    return dlg->ClientCount() == MAX_CLIENTS && refused == 1;
   }));
   ASSERT_TRUE(test::SendAll(clients[0], "from zero"));
   ASSERT_TRUE(test::WaitFor([&] { return dlg->m_nRecvBytes == 9; }));

@@ -99,4 +99,55 @@ TEST(Checksums, GiveTheCheckValuesAndHandleEveryLength)
   EXPECT_EQ(Crc32(Bytes(big), 32766), 0x755AC60Bu) << "zlib's crc32 of 32766 bytes of 0xA5";
 }
 
+// The send box's text, the hex flag and the options to a payload or a refusal, as a click makes it.
+TEST(Payload, FromTheSendBoxIsBytesOrARefusal)
+{
+  const SEND_OPTIONS plain;
+  const SEND_OPTIONS crlf{FALSE, LINE_ENDING_CRLF, CHECKSUM_NONE};
+  const SEND_OPTIONS escapes{TRUE, LINE_ENDING_NONE, CHECKSUM_NONE};
+  const SEND_OPTIONS modbus{TRUE, LINE_ENDING_CRLF, CHECKSUM_CRC16_MODBUS};
+  const std::string full(PAYLOAD_LIMIT, 'f');
+  const std::string hexFull(2 * PAYLOAD_LIMIT, 'a');
+  struct Row {
+    const char* what;
+    std::string text;
+    BOOL bHex;
+    SEND_OPTIONS options;
+    PAYLOAD_REFUSAL refusal;
+    std::string bytes;
+    std::string shown;
+  } rows[] = {
+      {"text as typed", "abc", FALSE, plain, PAYLOAD_OK, "abc", "abc"},
+      {"spaces are text", "  ", FALSE, plain, PAYLOAD_OK, "  ", "  "},
+      {"empty text", "", FALSE, plain, PAYLOAD_EMPTY, "", ""},
+      {"hex trimmed and parsed", "  01 02 ff  ", TRUE, plain, PAYLOAD_OK, "\x01\x02\xFF", "01 02 ff"},
+      {"hex of blanks only", "   ", TRUE, plain, PAYLOAD_EMPTY, "", "   "},
+      {"hex without a digit", "zz", TRUE, plain, PAYLOAD_OK, "", "zz"},
+      {"a line ending", "AT", FALSE, crlf, PAYLOAD_OK, "AT\r\n", "AT"},
+      {"escapes", R"(a\tb\x00)", FALSE, escapes, PAYLOAD_OK, std::string("a\tb\0", 4), R"(a\tb\x00)"},
+      {"hex takes only the checksum", "01 03 00 00 00 02", TRUE, modbus, PAYLOAD_OK,
+       std::string("\x01\x03\x00\x00\x00\x02\xC4\x0B", 8), "01 03 00 00 00 02"},
+      {"a full buffer of text", full, FALSE, plain, PAYLOAD_OK, full, full},
+      {"one byte past it", full + "f", FALSE, plain, PAYLOAD_TOO_LONG, "", full + "f"},
+      {"a line ending past it", full, FALSE, crlf, PAYLOAD_TOO_LONG, "", full},
+      {"a full buffer of hex", hexFull, TRUE, plain, PAYLOAD_OK, std::string(PAYLOAD_LIMIT, '\xAA'), hexFull},
+      {"hex spelling one byte more", hexFull + "aa", TRUE, plain, PAYLOAD_TOO_LONG, "", hexFull + "aa"},
+      {"long hex text spelling little", std::string(70000, ' ') + "41" + std::string(10, ','), TRUE, plain, PAYLOAD_OK,
+       "A", "41" + std::string(10, ',')},
+      {"no room for the checksum", full, FALSE, modbus, PAYLOAD_TOO_LONG, "", full},
+      {"checksum one byte too many", std::string(PAYLOAD_LIMIT - 3, 'f'), FALSE, modbus, PAYLOAD_NO_ROOM_FOR_CHECKSUM,
+       "", std::string(PAYLOAD_LIMIT - 3, 'f')},
+  };
+  for (const Row& row : rows) {
+    const PAYLOAD payload = BuildPayload(CString(row.text), row.bHex, row.options);
+    EXPECT_EQ(payload.nRefusal, row.refusal) << row.what;
+    EXPECT_EQ(std::string(payload.bytes.begin(), payload.bytes.end()), row.bytes) << row.what;
+    EXPECT_EQ(payload.strShown.str(), row.shown) << row.what;
+  }
+  EXPECT_STREQ(PayloadRefusalText(PAYLOAD_EMPTY), "请输入数据!");
+  EXPECT_STREQ(PayloadRefusalText(PAYLOAD_TOO_LONG), "发送数据不能超过32768字节!");
+  EXPECT_STREQ(PayloadRefusalText(PAYLOAD_NO_ROOM_FOR_CHECKSUM), "加上校验码后发送数据超过32768字节!");
+  EXPECT_EQ(PayloadRefusalText(PAYLOAD_OK), nullptr);
+}
+
 }  // namespace

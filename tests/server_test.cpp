@@ -1,6 +1,6 @@
 // The TCP server mode: listening, clients coming and going, sending to all, stopping and
 // restarting, refusals past the limit; real sockets on loopback, a recording layer for listen.
-#include "platform/socket_descriptor.h"
+#include "platform/internal/socket_descriptor.h"
 #include "tests/support.h"
 
 #include <dirent.h>
@@ -29,17 +29,7 @@ int OpenDescriptors()
   return n;
 }
 
-// True once the other end has closed: a read finds the end of the stream.
-bool ClosedByPeer(const test::Fd& s, int timeoutMs = 3000)
-{
-  return test::WaitFor(
-      [&] {
-        char c = 0;
-        const ssize_t n = ::recv(s.get(), &c, 1, MSG_DONTWAIT | MSG_PEEK);
-        return n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK);
-      },
-      timeoutMs);
-}
+using test::ClosedByPeer;
 
 class Server : public DialogTest {
 protected:
@@ -54,7 +44,7 @@ protected:
   }
   static bool Clients(test::TestDlg& dlg, int n)
   {
-    return test::WaitFor([&] { return dlg.m_nClients == n; });
+    return test::WaitFor([&] { return dlg.ClientCount() == n; });
   }
   // n clients connected, and held by the dialog.
   static std::vector<test::Fd> Connect(test::TestDlg& dlg, int port, int n)
@@ -92,7 +82,7 @@ TEST_F(Server, AcceptsClientsCountsThemAndSendsToEach)
   int port = 0;
   auto dlg = Listening(&port);
   std::vector<test::Fd> clients = Connect(*dlg, port, 3);
-  ASSERT_EQ(dlg->m_nClients, 3);
+  ASSERT_EQ(dlg->ClientCount(), 3);
   EXPECT_EQ(dlg->Title(), dlg->m_strTitle.str() + " - 监听 127.0.0.1:" + std::to_string(port) + ", 3 个客户端");
   EXPECT_TRUE(test::SendAll(clients[0], "one "));
   EXPECT_TRUE(test::SendAll(clients[1], "two "));
@@ -127,13 +117,13 @@ TEST_F(Server, StopClosesEveryoneAndARestartBindsAtOnce)
   int port = 0;
   auto dlg = Listening(&port);
   std::vector<test::Fd> clients = Connect(*dlg, port, 3);
-  ASSERT_EQ(dlg->m_nClients, 3);
-  const ws::SOCKET gone = dlg->m_clients[0];
+  ASSERT_EQ(dlg->ClientCount(), 3);
+  const ws::SOCKET gone = dlg->m_clients.GetAt(0).hSocket;
   dlg->Click(IDC_CONNECT);
   EXPECT_EQ(dlg->Text(IDC_CONNECT), "监 听");
   EXPECT_EQ(dlg->Title(), dlg->m_strTitle.str());
   EXPECT_FALSE(dlg->IsOpen());
-  EXPECT_EQ(dlg->m_nClients, 0);
+  EXPECT_EQ(dlg->ClientCount(), 0);
   EXPECT_TRUE(dlg->Enabled(IDC_MODE));
   EXPECT_FALSE(dlg->Enabled(IDC_DEST_PORT));
   EXPECT_FALSE(dlg->Enabled(IDC_SEND));
@@ -238,10 +228,10 @@ TEST_F(Server, TheSixtyFifthIsClosedAtOnce)
   int port = 0;
   auto dlg = Listening(&port);
   std::vector<test::Fd> clients = Connect(*dlg, port, MAX_CLIENTS);
-  ASSERT_EQ(dlg->m_nClients, MAX_CLIENTS);
+  ASSERT_EQ(dlg->ClientCount(), MAX_CLIENTS);
   test::Fd extra = test::TcpConnect(port);
   EXPECT_TRUE(ClosedByPeer(extra));
-  EXPECT_EQ(dlg->m_nClients, MAX_CLIENTS);
+  EXPECT_EQ(dlg->ClientCount(), MAX_CLIENTS);
   for (int i = 0; i < 4; ++i)
     EXPECT_FALSE(ClosedByPeer(clients[static_cast<std::size_t>(i)], 0));
   // A place that frees up is taken by the next one.
@@ -289,16 +279,13 @@ TEST_F(Server, AThousandAtOnceNeverHoldsMoreThanTheLimit)
   int closed = 0;
   test::WaitFor(
       [&] {
-        most = std::max(most, dlg->m_nClients);
-        closed = static_cast<int>(std::count_if(clients.begin(), clients.end(), [](const test::Fd& c) {
-          char b = 0;
-          return ::recv(c.get(), &b, 1, MSG_DONTWAIT | MSG_PEEK) == 0;
-        }));
+        most = std::max(most, dlg->ClientCount());
+        closed = static_cast<int>(std::count_if(clients.begin(), clients.end(), test::PeerClosed));
         return closed == 1000 - MAX_CLIENTS;
       },
       20000);
   EXPECT_EQ(most, MAX_CLIENTS);
-  EXPECT_EQ(dlg->m_nClients, MAX_CLIENTS);
+  EXPECT_EQ(dlg->ClientCount(), MAX_CLIENTS);
   EXPECT_EQ(closed, 1000 - MAX_CLIENTS);
   // Each held client's byte is counted once.
   for (const test::Fd& c : clients)

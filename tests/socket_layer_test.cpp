@@ -1,5 +1,5 @@
 // The POSIX socket layer behind the Windows Sockets names.
-#include "platform/socket_descriptor.h"
+#include "platform/internal/socket_descriptor.h"
 #include "tests/support.h"
 
 #include <QElapsedTimer>

@@ -36,6 +36,11 @@ void ContextClick(QWidget* w, bool bKeyboard)
   QApplication::sendEvent(w, &e);
 }
 
+bool ClosedByPeer(const Fd& s, int timeoutMs)
+{
+  return WaitFor([&] { return PeerClosed(s); }, timeoutMs);
+}
+
 void DialogTest::SetUp()
 {
   ASSERT_TRUE(m_dir.isValid());
@@ -53,6 +58,25 @@ void DialogTest::TearDown()
 std::string DialogTest::ProfilePath() const
 {
   return m_dir.filePath(QStringLiteral("lanspry.ini")).toStdString();
+}
+
+std::string DialogTest::Path(const char* name) const
+{
+  return m_dir.filePath(QString::fromUtf8(name)).toStdString();
+}
+
+Fd DialogTest::OpenUdp(TestDlg& dlg, int* pDialogPort, DWORD dwDest, int nDestPort)
+{
+  int port = nDestPort;
+  Fd peer;
+  if (nDestPort == 0)
+    peer = UdpSocket(&port);
+  dlg.SelectMode(MODE_UDP);
+  dlg.SetDest(dwDest, port);
+  dlg.Click(IDC_CONNECT);
+  EXPECT_TRUE(dlg.IsOpen());
+  *pDialogPort = dlg.IsOpen() ? LocalPort(dlg.m_socket) : 0;
+  return peer;
 }
 
 std::unique_ptr<TestDlg> DialogTest::NewDialog()

@@ -1,7 +1,7 @@
 // One Qt application for all tests of a binary, under whatever platform QT_QPA_PLATFORM names
 // (offscreen in ctest), with the program's resources and dialog colours.
 #include "app/SocketTestApp.h"
-#include "platform/startup.h"
+#include "platform/internal/startup.h"
 #include "res/resources.h"
 #include "tests/support.h"
 

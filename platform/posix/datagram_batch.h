@@ -3,6 +3,8 @@
 // the socket and its notifications stay with the socket layer.
 #pragma once
 
+#include "platform/internal/inside.h"
+
 #include <netinet/in.h>
 #include <sys/socket.h>
 

@@ -3,6 +3,8 @@
 // the old file as it was. What the text means is left to ini_text.h.
 #pragma once
 
+#include "platform/internal/inside.h"
+
 #include <functional>
 #include <memory>
 #include <optional>

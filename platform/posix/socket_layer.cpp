@@ -16,10 +16,10 @@ constexpr int kSdSend = ws::SD_SEND;
 constexpr int kSdBoth = ws::SD_BOTH;
 }  // namespace winsock
 
-#include "platform/async_select.h"
+#include "platform/internal/async_select.h"
+#include "platform/internal/socket_descriptor.h"
 #include "platform/posix/datagram_batch.h"
 #include "platform/posix/socket_errors.h"
-#include "platform/socket_descriptor.h"
 
 #include <fcntl.h>
 #include <netinet/in.h>

@@ -1,9 +1,10 @@
 // What assistive technology (AT-SPI through Qt) is told about the widgets behind the Windows
 // names that Qt cannot describe by itself: dialogs are dialogs, the receive display is a read-only
 // multi-line text with its caret and selection, and the address control reads as its address.
+#include "platform/qt/dialog_widget.h"
 #include "platform/qt/ipaddress_widget.h"
-#include "platform/qt/qt_private.h"
 #include "platform/qt/receive_view.h"
+#include "platform/qt/startup_qt.h"
 
 #include <QAbstractItemView>
 #include <QAccessible>

@@ -1,4 +1,4 @@
-#include "platform/async_select.h"
+#include "platform/internal/async_select.h"
 
 #include "platform/cwnd.h"
 

@@ -3,9 +3,14 @@
 #include "platform/cmenu.h"
 #include "platform/cwinapp.h"
 #include "platform/ddx.h"
-#include "platform/dialog_labels.h"
-#include "platform/dialog_units.h"
-#include "platform/qt/qt_private.h"
+#include "platform/internal/dialog_labels.h"
+#include "platform/internal/dialog_units.h"
+#include "platform/qt/code_page.h"
+#include "platform/qt/controls.h"
+#include "platform/qt/dialog_widget.h"
+#include "platform/qt/palette.h"
+#include "platform/qt/startup_qt.h"
+#include "platform/qt/window_glue.h"
 #include "platform/resources.h"
 
 #include <QAbstractButton>

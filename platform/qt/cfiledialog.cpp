@@ -1,7 +1,9 @@
 #include "platform/cfiledialog.h"
 
 #include "platform/cwinapp.h"
-#include "platform/qt/qt_private.h"
+#include "platform/cwnd.h"
+#include "platform/qt/code_page.h"
+#include "platform/qt/palette.h"
 
 #include <QFileDialog>
 #include <QStringList>

@@ -1,12 +1,14 @@
+#include "platform/qt/controls.h"
 #include "platform/commctrl.h"
 #include "platform/cwinapp.h"
+#include "platform/qt/code_page.h"
 #include "platform/qt/edit_menu.h"
 #include "platform/qt/group_box.h"
 #include "platform/qt/ipaddress_widget.h"
 #include "platform/qt/list_view.h"
 #include "platform/qt/multiline_edit.h"
-#include "platform/qt/qt_private.h"
 #include "platform/qt/receive_view.h"
+#include "platform/qt/window_glue.h"
 #include "platform/resources.h"
 
 #include <QCheckBox>
@@ -49,10 +51,11 @@ QWidget* createEdit(QWidget* parent, DWORD style)
     UsePlatformEditMenu(edit);
     return edit;
   }
-  if (style & ES_READONLY) {
-    // The dialog face, whose ASCII is fixed-pitch, so hex dumps line up.
+  // A read-only multi-line edit shows received data: a view that takes a whole new text at once
+  // and lays out only the lines in sight. It inherits the dialog's face, whose fixed-pitch ASCII
+  // lines hex dumps up.
+  if (style & ES_READONLY)
     return new ReceiveView(parent);
-  }
   auto* edit = new MultiLineEdit(parent);
   UsePlatformEditMenu(edit);
   edit->setTabChangesFocus(true);

@@ -2,7 +2,9 @@
 
 #include "platform/cmenu.h"
 #include "platform/commctrl.h"
-#include "platform/qt/qt_private.h"
+#include "platform/qt/code_page.h"
+#include "platform/qt/controls.h"
+#include "platform/qt/window_glue.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -60,11 +62,55 @@ struct CWnd::WidgetLink {
   ~WidgetLink() { QObject::disconnect(destroyed); }
 };
 
+namespace {
+// What stands behind a message-only window: a widget that is never shown and hands the messages
+// posted to it to its window.
+class MessageWidget : public QWidget {
+public:
+  explicit MessageWidget(CWnd* pOwner) : m_pOwner(pOwner) { setAttribute(Qt::WA_DontShowOnScreen); }
+
+protected:
+  bool event(QEvent* e) override
+  {
+    if (e->type() != platform::PostedMessageEvent::type())
+      return QWidget::event(e);
+    auto* pm = static_cast<platform::PostedMessageEvent*>(e);
+    m_pOwner->WindowProc(pm->m_message, pm->m_wParam, pm->m_lParam);
+    return true;
+  }
+
+private:
+  CWnd* m_pOwner;
+};
+}  // namespace
+
 CWnd::CWnd() = default;
 
 CWnd::~CWnd()
 {
+  DestroyWindow();
   detach();
+}
+
+BOOL CWnd::CreateEx(DWORD, LPCTSTR, LPCTSTR, DWORD, int, int, int, int, HWND hWndParent, HMENU, LPVOID)
+{
+  if (hWndParent != HWND_MESSAGE || m_pWidget)
+    return FALSE;
+  attach(new MessageWidget(this), 0);
+  m_bOwnsWidget = true;
+  return TRUE;
+}
+
+BOOL CWnd::DestroyWindow()
+{
+  if (!m_bOwnsWidget)
+    return FALSE;
+  m_bOwnsWidget = false;
+  DestroyTimers();
+  QWidget* pWidget = m_pWidget;
+  detach();
+  delete pWidget;
+  return TRUE;
 }
 
 void CWnd::attach(QWidget* pWidget, int nID)

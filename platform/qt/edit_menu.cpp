@@ -1,7 +1,8 @@
 #include "platform/qt/edit_menu.h"
 
 #include "platform/cmenu.h"
-#include "platform/qt/qt_private.h"
+#include "platform/qt/code_page.h"
+#include "platform/qt/window_glue.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,7 +1,8 @@
 // Turns Qt key presses into the keyboard messages a dialog's PreTranslateMessage sees first:
 // WM_KEYDOWN (or WM_SYSKEYDOWN with Alt) with the virtual-key code, then one WM_CHAR for each
 // character the key or an input method types. A consumed message never reaches the control.
-#include "platform/qt/qt_private.h"
+#include "platform/qt/startup_qt.h"
+#include "platform/qt/window_glue.h"
 
 #include <QApplication>
 #include <QInputMethodEvent>

@@ -1,8 +1,9 @@
 #include "platform/qt/list_view.h"
 
 #include "platform/commctrl.h"
+#include "platform/qt/code_page.h"
 #include "platform/qt/edit_menu.h"
-#include "platform/qt/qt_private.h"
+#include "platform/qt/window_glue.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,6 +1,6 @@
 #include "platform/qt/multiline_edit.h"
 
-#include "platform/line_layout.h"
+#include "platform/internal/line_layout.h"
 
 #include <QKeyEvent>
 #include <QMimeData>

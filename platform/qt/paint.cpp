@@ -1,5 +1,6 @@
 // Painting a minimised window's icon: the paint context a dialog's WM_PAINT handler opens.
-#include "platform/qt/qt_private.h"
+#include "platform/qt/dialog_widget.h"
+#include "platform/qt/window_glue.h"
 #include "platform/winapi.h"
 
 #include <QPainter>

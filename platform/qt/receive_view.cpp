@@ -1,7 +1,6 @@
 #include "platform/qt/receive_view.h"
 
 #include "platform/qt/edit_menu.h"
-#include "platform/qt/qt_private.h"
 
 #include <QAccessible>
 #include <QApplication>

@@ -2,7 +2,7 @@
 // millisecond and lays out only the lines in view. What text it shows is the program's business.
 #pragma once
 
-#include "platform/line_layout.h"
+#include "platform/internal/line_layout.h"
 
 #include <QAbstractScrollArea>
 #include <QString>

@@ -1,6 +1,7 @@
-#include "platform/startup.h"
+#include "platform/internal/startup.h"
 
-#include "platform/qt/qt_private.h"
+#include "platform/qt/code_page.h"
+#include "platform/qt/startup_qt.h"
 #include "platform/resources.h"
 
 #include <QApplication>

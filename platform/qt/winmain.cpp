@@ -1,7 +1,7 @@
 // The program's entry: starts Qt, then runs the application object's InitInstance and exits when
 // it returns. The program itself takes no command line.
 #include "platform/cwinapp.h"
-#include "platform/startup.h"
+#include "platform/internal/startup.h"
 
 #include <QApplication>
 #include <QStringList>

@@ -1,5 +1,7 @@
 #include "tests/harness/dialog_driver.h"
 
+#include "dialog/ToolBox.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
@@ -39,6 +41,30 @@ bool TestDlg::Open()
   widget()->show();
   QApplication::setActiveWindow(widget());
   return true;
+}
+
+CTimedSendDlg* TestDlg::TimedDlg() const
+{
+  return m_pTools->TimedSendDlg();
+}
+
+CSendFileDlg* TestDlg::FileDlg() const
+{
+  return m_pTools->SendFileDlg();
+}
+
+CTimedSender& TestDlg::TimedSender()
+{
+  if (!TimedDlg())
+    m_pTools->ShowTimedSend();
+  return TimedDlg()->Sender();
+}
+
+CFileSender& TestDlg::FileSender()
+{
+  if (!FileDlg())
+    m_pTools->ShowSendFile();
+  return FileDlg()->Sender();
 }
 
 std::string TestDlg::Text(int nID) const

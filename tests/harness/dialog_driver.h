@@ -3,7 +3,9 @@
 // person would. No test framework here.
 #pragma once
 
+#include "dialog/SendFileDlg.h"
 #include "dialog/SocketTestDlg.h"
+#include "dialog/TimedSendDlg.h"
 #include "platform/cwinapp.h"
 
 #include <functional>
@@ -25,17 +27,20 @@ public:
   using CSocketTestDlg::m_clients;
   using CSocketTestDlg::m_dwDestIP;
   using CSocketTestDlg::m_log;
-  using CSocketTestDlg::m_nClients;
   using CSocketTestDlg::m_nRecvLen;
-  using CSocketTestDlg::m_pFileDlg;
-  using CSocketTestDlg::m_pTimedDlg;
   using CSocketTestDlg::m_pTrafficDlg;
   using CSocketTestDlg::m_record;
   using CSocketTestDlg::m_recvBuf;
   using CSocketTestDlg::m_sendOptions;
   using CSocketTestDlg::m_socket;
   using CSocketTestDlg::m_strTitle;
-  bool RedrawPending() const { return m_bRedrawPending != FALSE; }
+  bool RedrawPending() const { return m_staging.bRedrawPending != FALSE; }
+  int ClientCount() const { return m_clients.GetCount(); }
+  // The tool windows, once made; the senders behind them, the window made (and shown) if need be.
+  CTimedSendDlg* TimedDlg() const;
+  CSendFileDlg* FileDlg() const;
+  CTimedSender& TimedSender();
+  CFileSender& FileSender();
 
   // Creates and initialises the dialog as DoModal does, without its modal loop.
   bool Open();

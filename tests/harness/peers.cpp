@@ -1,6 +1,6 @@
 #include "tests/harness/peers.h"
 
-#include "platform/socket_descriptor.h"
+#include "platform/internal/socket_descriptor.h"
 #include "tests/harness/dialog_driver.h"
 
 #include <arpa/inet.h>
@@ -241,6 +241,13 @@ void ResetConnection(Fd& s)
   linger l{1, 0};
   ::setsockopt(s.get(), SOL_SOCKET, SO_LINGER, &l, sizeof l);
   s = Fd();
+}
+
+bool PeerClosed(const Fd& s)
+{
+  char c = 0;
+  const ssize_t n = ::recv(s.get(), &c, 1, MSG_DONTWAIT | MSG_PEEK);
+  return n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK);
 }
 
 }  // namespace test

@@ -47,5 +47,7 @@ std::string ReceiveExactly(const Fd& s, std::size_t n, int timeoutMs = 5000);
 std::string ReceiveDatagram(const Fd& s, bool* pGot, int timeoutMs = 3000, int* pFromPort = nullptr);
 void SendDatagram(const Fd& s, const std::string& data, int port, const char* address = "127.0.0.1");
 void ResetConnection(Fd& s);
+// Whether the other end has closed: a read, without waiting, finds the end of the stream or an error.
+bool PeerClosed(const Fd& s);
 
 }  // namespace test

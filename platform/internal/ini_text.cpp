@@ -1,4 +1,4 @@
-#include "platform/ini_text.h"
+#include "platform/internal/ini_text.h"
 
 #include <algorithm>
 

@@ -2,6 +2,8 @@
 // dialogs' face and the keyboard routing to PreTranslateMessage. main() and tests call it.
 #pragma once
 
+#include "platform/internal/inside.h"
+
 namespace platform {
 void InitializeGui();
 }

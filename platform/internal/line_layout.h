@@ -3,6 +3,8 @@
 // are the view's business: it hands in every character's advance.
 #pragma once
 
+#include "platform/internal/inside.h"
+
 #include <array>
 #include <functional>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "platform/icon_file.h"
+#include "platform/internal/icon_file.h"
 
 #include <cstddef>
 #include <utility>

@@ -2,6 +2,8 @@
 // icons are made of (24 and 32 bits per pixel); entries of other kinds are left to image readers.
 #pragma once
 
+#include "platform/internal/inside.h"
+
 #include <cstdint>
 #include <span>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "platform/line_layout.h"
+#include "platform/internal/line_layout.h"
 
 #include <algorithm>
 #include <cmath>

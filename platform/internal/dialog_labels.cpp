@@ -1,4 +1,4 @@
-#include "platform/dialog_labels.h"
+#include "platform/internal/dialog_labels.h"
 
 #include <string_view>
 

@@ -2,6 +2,8 @@
 // the dialog's business.
 #pragma once
 
+#include "platform/internal/inside.h"
+
 #include "platform/windef.h"
 
 struct DialogBaseUnits {

@@ -3,6 +3,8 @@
 // Reading and writing the file itself are left to the profile store.
 #pragma once
 
+#include "platform/internal/inside.h"
+
 #include <optional>
 #include <string>
 #include <string_view>

@@ -3,6 +3,8 @@
 // SocketProbe.
 #pragma once
 
+#include "platform/internal/inside.h"
+
 #include "platform/winsock.h"
 
 #include <chrono>

@@ -2,6 +2,8 @@
 // a socket's state with the system's own calls; the program itself only ever holds handles.
 #pragma once
 
+#include "platform/internal/inside.h"
+
 #include "platform/winsock.h"
 
 namespace platform {

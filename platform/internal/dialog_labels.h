@@ -3,6 +3,8 @@
 // as the platform's screen readers find a control's label on screen.
 #pragma once
 
+#include "platform/internal/inside.h"
+
 #include "platform/resources.h"
 
 // nullptr for a control that is named by its own text, or that nothing labels.

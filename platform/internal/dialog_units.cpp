@@ -1,4 +1,4 @@
-#include "platform/dialog_units.h"
+#include "platform/internal/dialog_units.h"
 
 #include <cstdint>
 

@@ -1,0 +1,33 @@
+#include "dialog/ToolBox.h"
+
+#include "dialog/SendFileDlg.h"
+#include "dialog/TimedSendDlg.h"
+
+namespace {
+// Shows the window, making it first if need be; a window that fails to be made is not kept.
+template <typename Dialog>
+void ShowTool(std::unique_ptr<Dialog>& pDlg, CChannel& channel, CWnd* pParent)
+{
+  if (pDlg && pDlg->GetSafeHwnd()) {
+    pDlg->ShowWindow(SW_SHOW);
+    return;
+  }
+  pDlg = std::make_unique<Dialog>(channel, pParent);
+  if (!pDlg->Create(Dialog::IDD, pParent))
+    pDlg.reset();
+}
+}  // namespace
+
+CToolBox::CToolBox(CChannel& channel, CWnd* pParent) : m_channel(channel), m_pParent(pParent) {}
+
+CToolBox::~CToolBox() = default;
+
+void CToolBox::ShowTimedSend()
+{
+  ShowTool(m_pTimedDlg, m_channel, m_pParent);
+}
+
+void CToolBox::ShowSendFile()
+{
+  ShowTool(m_pFileDlg, m_channel, m_pParent);
+}
