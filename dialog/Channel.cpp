@@ -59,26 +59,129 @@ CHANNEL_PEER CSocketTestDlg::DefaultPeer()
   return CHANNEL_PEER::Channel(m_ends.peer);
 }
 
-// One socket call, recorded; what it took is added to the result. The record says why nothing
-// left, unless the caller is to send the same bytes again.
-int CSocketTestDlg::SendOn(SOCKET s, const sockaddr_in* pTo, const BYTE* pData, int nLength, UINT nFlags,
-                           const TRAFFIC_ENDPOINT& local, const TRAFFIC_ENDPOINT& peer, SEND_RESULT& result)
+// One socket call: to a client (counted in its row), or on the channel's socket.
+int CSocketTestDlg::RawSend(const SEND_TARGET& target, const BYTE* pData, int nLength)
 {
+  if (target.pClient)
+    return CClientTable::Send(*target.pClient, pData, nLength);
   const char* p = reinterpret_cast<const char*>(pData);
-  const int nSent =
-      pTo ? sendto(s, p, nLength, 0, reinterpret_cast<const sockaddr*>(pTo), sizeof *pTo) : send(s, p, nLength, 0);
+  if (target.pTo)
+    return sendto(m_socket, p, nLength, 0, reinterpret_cast<const sockaddr*>(target.pTo), sizeof *target.pTo);
+  return send(m_socket, p, nLength, 0);
+}
+
+// The bytes go whole and in order: behind what waits for the socket, or now, and what the socket
+// does not take now waits for FD_WRITE. The record takes each piece as it goes.
+void CSocketTestDlg::SendTo(const SEND_TARGET& target, const BYTE* pData, int nLength, UINT nFlags, SEND_RESULT& result)
+{
   ++result.nTargets;
+  COutbound& out = target.out;
+  if (!out.IsEmpty()) {
+    if (nFlags & SEND_PARTIAL) {
+      ++result.nFailed;
+      result.nError = WSAEWOULDBLOCK;
+    } else if (nFlags & SEND_SKIP_IF_WAITING) {
+      ++result.nSkipped;
+    } else {
+      Hold(target, pData, nLength, result);
+    }
+    return;
+  }
+  const int nSent = RawSend(target, pData, nLength);
   if (nSent == SOCKET_ERROR) {
     const int nError = WSAGetLastError();
+    if (IsWaitError(nError) && !(nFlags & SEND_PARTIAL)) {
+      Hold(target, pData, nLength, result);
+      AskWrite(target, nError);
+      return;
+    }
     ++result.nFailed;
     result.nError = nError;
     if (!((nFlags & SEND_PARTIAL) && IsWaitError(nError)))
-      RecordSend(nSent, pData, nLength, local, peer, nError);
-    return 0;
+      RecordSend(SOCKET_ERROR, pData, nLength, target.local, target.peer, nError);
+    return;
   }
-  RecordSend(nSent, pData, nSent, local, peer, 0);
+  RecordSend(nSent, pData, nSent, target.local, target.peer, 0);
   result.nSent = WrappingAdd(result.nSent, nSent);
-  return nSent;
+  if (nSent == nLength || (nFlags & SEND_PARTIAL))
+    return;
+  // A stream took part: the rest goes first once the socket takes more.
+  out.Keep(pData + nSent, nLength - nSent, target.pTo);
+  result.nQueued += nLength - nSent;
+  result.nSent = WrappingAdd(result.nSent, Flush(target));
+}
+
+// Keeps the bytes for later, or refuses them when the socket already holds back all it may.
+void CSocketTestDlg::Hold(const SEND_TARGET& target, const BYTE* pData, int nLength, SEND_RESULT& result)
+{
+  if (!target.out.HasRoom(nLength)) {
+    if (result.nRefused++ == 0)
+      result.refused = target.peer;
+    RecordSend(SOCKET_ERROR, pData, nLength, target.local, target.peer, WSAENOBUFS);
+    return;
+  }
+  target.out.Keep(pData, nLength, target.pTo);
+  result.nQueued += nLength;
+}
+
+// Sends what waits until the socket refuses; returns the bytes that went, for the caller to count.
+int CSocketTestDlg::Flush(const SEND_TARGET& target)
+{
+  COutbound& out = target.out;
+  int nWent = 0;
+  while (!out.IsEmpty()) {
+    int nLength = 0;
+    const sockaddr_in* pTo = nullptr;
+    const BYTE* pData = out.Front(&nLength, &pTo);
+    const SEND_TARGET piece{target.pClient, out, pTo, target.local, pTo ? EndpointOf(*pTo) : target.peer};
+    const int nSent = RawSend(piece, pData, nLength);
+    if (nSent == SOCKET_ERROR) {
+      const int nError = WSAGetLastError();
+      if (IsWaitError(nError)) {
+        AskWrite(target, nError);
+        break;
+      }
+      // The connection is gone: what waited cannot go, and the record says how much.
+      RecordSend(SOCKET_ERROR, pData, static_cast<int>(out.Clear()), piece.local, piece.peer, nError);
+      break;
+    }
+    RecordSend(nSent, pData, nSent, piece.local, piece.peer, 0);
+    out.Consume(nSent);
+    nWent = WrappingAdd(nWent, nSent);
+  }
+  UpdateWriteEvents(target);
+  return nWent;
+}
+
+// FD_WRITE says when a socket that would block takes more; the layer gives no word when it had
+// no buffers, so the dialog looks again a millisecond later.
+void CSocketTestDlg::AskWrite(const SEND_TARGET& target, int nError)
+{
+  UpdateWriteEvents(target);
+  if (nError == WSAENOBUFS)
+    SetTimer(ID_TIMER_SEND_RETRY, 1, nullptr);
+}
+
+// FD_WRITE is asked for while bytes wait or a tool watches, and only then.
+void CSocketTestDlg::UpdateWriteEvents(const SEND_TARGET& target, BOOL bForce)
+{
+  COutbound& out = target.out;
+  const BOOL bWant = !out.IsEmpty() || out.bWatched;
+  if (bWant == out.bWriteAsked && !bForce)
+    return;
+  out.bWriteAsked = bWant;
+  const SOCKET s = target.pClient ? target.pClient->hSocket : m_socket;
+  WSAAsyncSelect(s, GetSafeHwnd(), WM_SOCKET_NOTIFY, bWant ? kChannelEvents | FD_WRITE : kChannelEvents);
+}
+
+SEND_TARGET CSocketTestDlg::ChannelTarget(const sockaddr_in* pTo, const TRAFFIC_ENDPOINT& peer)
+{
+  return {nullptr, m_outbound, pTo, m_ends.local, peer};
+}
+
+SEND_TARGET CSocketTestDlg::ClientTarget(CClient& client)
+{
+  return {&client, client.out, nullptr, client.local, client.peer};
 }
 
 SEND_RESULT CSocketTestDlg::Send(const CHANNEL_PEER& to, const BYTE* pData, int nLength, UINT nFlags)
@@ -88,28 +191,25 @@ SEND_RESULT CSocketTestDlg::Send(const CHANNEL_PEER& to, const BYTE* pData, int 
     return result;
   switch (to.kind) {
   case CHANNEL_PEER::PEER_CHANNEL:
-    if (m_ends.protocol == TRAFFIC_TCP)
-      SendOn(m_socket, nullptr, pData, nLength, nFlags, m_ends.local, m_ends.peer, result);
-    else
-      SendOn(m_socket, &m_addrDest, pData, nLength, nFlags, m_ends.local, m_ends.peer, result);
+    SendTo(ChannelTarget(m_ends.protocol == TRAFFIC_TCP ? nullptr : &m_addrDest, m_ends.peer), pData, nLength, nFlags,
+           result);
     break;
   case CHANNEL_PEER::PEER_ADDRESS: {
     const sockaddr_in addrTo = MakeAddress(to.end.dwAddress, to.end.wPort);
-    SendOn(m_socket, &addrTo, pData, nLength, nFlags, m_ends.local, to.end, result);
+    SendTo(ChannelTarget(&addrTo, to.end), pData, nLength, nFlags, result);
     break;
   }
   case CHANNEL_PEER::PEER_CLIENT:
   case CHANNEL_PEER::PEER_ALL_CLIENTS:
     for (int i = 0; i < m_clients.GetCount(); ++i) {
       CClient& client = m_clients.GetAt(i);
-      if (to.kind == CHANNEL_PEER::PEER_CLIENT && client.hSocket != to.hClient)
-        continue;
-      const int nSent = SendOn(client.hSocket, nullptr, pData, nLength, nFlags, client.local, client.peer, result);
-      client.nSentBytes += static_cast<std::uint64_t>(nSent);
+      if (to.kind == CHANNEL_PEER::PEER_ALL_CLIENTS || client.hSocket == to.hClient)
+        SendTo(ClientTarget(client), pData, nLength, nFlags, result);
     }
     // A client that has gone cannot be answered: the record says so.
     if (to.kind == CHANNEL_PEER::PEER_CLIENT && result.nTargets == 0) {
-      result = {0, 0, 1, WSAENOTCONN};
+      result.nFailed = 1;
+      result.nError = WSAENOTCONN;
       RecordSend(SOCKET_ERROR, pData, nLength, m_ends.local, to.end, WSAENOTCONN);
     }
     break;
@@ -182,23 +282,65 @@ void CSocketTestDlg::OfferChunk(CHANNEL_CHUNK& chunk)
   }
 }
 
-BOOL CSocketTestDlg::WatchWritable(const CHANNEL_PEER& peer, BOOL bWatch)
+// The socket's queue, or nullptr when the peer names no socket the channel holds.
+COutbound* CSocketTestDlg::QueueOf(const CHANNEL_PEER& peer, CClient** ppClient)
 {
-  SOCKET s = m_socket;
-  if (peer.kind == CHANNEL_PEER::PEER_CLIENT) {
-    const CClient* pClient = m_clients.Find(peer.hClient);
-    s = pClient ? pClient->hSocket : INVALID_SOCKET;
-  }
-  if (s == INVALID_SOCKET)
-    return FALSE;
-  const long lEvents = bWatch ? kChannelEvents | FD_WRITE : kChannelEvents;
-  return WSAAsyncSelect(s, GetSafeHwnd(), WM_SOCKET_NOTIFY, lEvents) != SOCKET_ERROR;
+  *ppClient = nullptr;
+  if (peer.kind == CHANNEL_PEER::PEER_ALL_CLIENTS)
+    return nullptr;
+  if (peer.kind != CHANNEL_PEER::PEER_CLIENT)
+    return m_socket != INVALID_SOCKET ? &m_outbound : nullptr;
+  *ppClient = m_clients.Find(peer.hClient);
+  return *ppClient ? &(*ppClient)->out : nullptr;
 }
 
+// A watch asked for anew gets FD_WRITE anew once the socket is writable.
+BOOL CSocketTestDlg::WatchWritable(const CHANNEL_PEER& peer, BOOL bWatch)
+{
+  CClient* pClient = nullptr;
+  COutbound* pOut = QueueOf(peer, &pClient);
+  if (!pOut)
+    return FALSE;
+  pOut->bWatched = bWatch;
+  UpdateWriteEvents({pClient, *pOut, nullptr, {}, {}}, bWatch);
+  return TRUE;
+}
+
+// FD_WRITE: what waits goes first; the tools hear of it once nothing waits.
 void CSocketTestDlg::OnSocketWritable(const CHANNEL_PEER& peer)
 {
+  CClient* pClient = nullptr;
+  COutbound* pOut = QueueOf(peer, &pClient);
+  if (!pOut)
+    return;
+  const int nWent = Flush(pClient ? ClientTarget(*pClient) : ChannelTarget(nullptr, m_ends.peer));
+  if (nWent > 0)
+    AddSent(nWent);
+  if (!pOut->IsEmpty())
+    return;
   for (std::size_t i = 0; i < m_listeners.size(); ++i) {
     if (m_listeners[i])
       m_listeners[i]->OnWritable(peer);
   }
+}
+
+// A socket that had no buffers is tried again.
+void CSocketTestDlg::RetrySends()
+{
+  KillTimer(ID_TIMER_SEND_RETRY);
+  if (m_socket == INVALID_SOCKET)
+    return;
+  OnSocketWritable(CHANNEL_PEER::Channel(m_ends.peer));
+  for (int i = 0; i < m_clients.GetCount(); ++i)
+    OnSocketWritable(CHANNEL_PEER::Client(m_clients.GetAt(i).hSocket));
+}
+
+// What waits when a socket goes never leaves: the record says how much.
+void CSocketTestDlg::DropWaiting(COutbound& out, const TRAFFIC_ENDPOINT& local, const TRAFFIC_ENDPOINT& peer)
+{
+  const std::size_t nWaiting = out.Clear();
+  out.bWriteAsked = FALSE;
+  out.bWatched = FALSE;
+  if (nWaiting > 0)
+    m_record.AddEvent(TRAFFIC_SEND_FAILED, m_ends.protocol, local, peer, WSAESHUTDOWN, static_cast<int>(nWaiting));
 }

@@ -44,17 +44,26 @@ struct CHANNEL_CHUNK {
 };
 
 // Send flags.
+// Send flags. Without them a send goes whole and in order: what a socket does not take at once
+// waits for it, behind what waited before, up to OUTBOUND_LIMIT bytes a socket.
 enum : UINT {
   // Takes what the socket takes now and says how much; a refusal that says to wait (would block,
-  // no buffers) is not recorded as a failure, as the caller sends the same bytes again.
+  // no buffers, or bytes of an earlier send still waiting) is not recorded as a failure, as the
+  // caller sends the same bytes again once it hears OnWritable.
   SEND_PARTIAL = 0x2,
+  // A socket that still holds bytes of an earlier send is skipped rather than given more.
+  SEND_SKIP_IF_WAITING = 0x4,
 };
 
 struct SEND_RESULT {
-  int nSent = 0;     // bytes the sockets took, added up
-  int nTargets = 0;  // sockets the send went to
-  int nFailed = 0;   // of them, those whose send failed (recorded with its error)
-  int nError = 0;    // the last failure's error
+  int nSent = 0;               // bytes the sockets took now, added up
+  int nTargets = 0;            // sockets the send went to
+  int nFailed = 0;             // of them, those whose send failed (recorded with its error)
+  int nError = 0;              // the last failure's error
+  int nQueued = 0;             // bytes that wait for their sockets to take more
+  int nSkipped = 0;            // sockets skipped, still holding an earlier send (SEND_SKIP_IF_WAITING)
+  int nRefused = 0;            // sockets that refused the bytes: what waits there would pass the limit
+  TRAFFIC_ENDPOINT refused{};  // the first of them
 };
 
 // What a tool hears of the channel. Handlers run on the event loop, inside the dialog's own

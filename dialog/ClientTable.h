@@ -2,6 +2,7 @@
 // it is connected, whoever else comes and goes, and is reached by its handle.
 #pragma once
 
+#include "dialog/Outbound.h"
 #include "dialog/TrafficRecord.h"
 
 #include <cstdint>
@@ -18,6 +19,8 @@ struct CClient {
   std::int64_t nConnectedMicros = 0;  // wall clock, since the epoch
   std::uint64_t nRecvBytes = 0;
   std::uint64_t nSentBytes = 0;
+  // What this client has still to be sent, in order.
+  COutbound out;
 };
 
 class CClientTable {
@@ -44,6 +47,11 @@ public:
   CClient& GetAt(int nIndex) const { return *m_clients[static_cast<std::size_t>(nIndex)]; }
   // Grows with every client that comes or goes, so a viewer can tell it has news.
   std::uint64_t GetSerial() const { return m_nSerial; }
+
+  // No descriptor was left for the last connection: new ones wait in the backlog a while, and the
+  // record has said so once since a connection was last taken.
+  BOOL bAcceptWaiting = FALSE;
+  BOOL bAcceptStarved = FALSE;
 
 private:
   std::vector<std::unique_ptr<CClient>> m_clients;

@@ -84,6 +84,8 @@ void CSocketTestDlg::ReleaseSocket()
   CloseClients();
   if (m_socket == INVALID_SOCKET)
     return;
+  KillTimer(ID_TIMER_SEND_RETRY);
+  DropWaiting(m_outbound, m_ends.local, m_ends.peer);
   RecordClosed();
   closesocket(m_socket);
   m_socket = INVALID_SOCKET;

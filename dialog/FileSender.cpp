@@ -41,8 +41,7 @@ BOOL CFileSender::Start(LPCTSTR lpszPath, int nDatagram, int nPauseMs)
   }
   if (!m_file.Open(lpszPath, CFile::modeRead)) {
     CString str;
-    str.Format("无法读取文件 %s[%d]:%s.", lpszPath, m_file.GetLastError(),
-               static_cast<LPCTSTR>(CFile::ErrorText(m_file.GetLastError())));
+    str.Format("无法读取文件 %s%s.", lpszPath, static_cast<LPCTSTR>(CFile::Describe(m_file.GetLastError())));
     AfxMessageBox(str);
     return FALSE;
   }
@@ -99,8 +98,7 @@ BOOL CFileSender::ReadBlock()
   if (nRead <= 0) {
     CString str;
     if (nRead < 0)
-      str.Format("读取文件失败[%d]:%s", m_file.GetLastError(),
-                 static_cast<LPCTSTR>(CFile::ErrorText(m_file.GetLastError())));
+      str.Format("读取文件失败%s", static_cast<LPCTSTR>(CFile::Describe(m_file.GetLastError())));
     else
       str = "文件在发送中变短了";
     End(str);

@@ -86,7 +86,8 @@ void CSocketTestDlg::ReceiveChunk(SOCKET s, BOOL bStream, CClient* pClient)
   const int nRead = bStream
                         ? recv(s, pRead, READ_BUFFER_SIZE, 0)
                         : recvfrom(s, pRead, READ_BUFFER_SIZE, 0, reinterpret_cast<sockaddr*>(&addrFrom), &nFromLen);
-  if (nRead <= 0)
+  // An empty datagram is one all the same: recorded and offered, though it adds nothing to show.
+  if (nRead < 0 || (nRead == 0 && bStream))
     return;
   CHANNEL_CHUNK chunk{CHANNEL_PEER::Channel(m_ends.peer), pChunk, nRead, 0};
   if (pClient) {
@@ -102,6 +103,8 @@ void CSocketTestDlg::ReceiveChunk(SOCKET s, BOOL bStream, CClient* pClient)
   m_staging.Commit(nRead);
   m_nRecvBytes = WrappingAdd(m_nRecvBytes, nRead);
   OfferChunk(chunk);
+  if (nRead == 0)
+    return;
   // Redrawing per chunk would hold a flood to a few chunks a second: the display, the counter's
   // text and the cue follow at most once a frame, and the last chunk is on screen a frame later.
   // While the timer has a redraw coming, a chunk needs no look at the clock.
@@ -135,6 +138,14 @@ void CSocketTestDlg::OnTimer(UINT_PTR nIDEvent)
 {
   if (nIDEvent == ID_TIMER_LOG_FLUSH) {
     m_log.Flush();
+    return;
+  }
+  if (nIDEvent == ID_TIMER_SEND_RETRY) {
+    RetrySends();
+    return;
+  }
+  if (nIDEvent == ID_TIMER_ACCEPT_RETRY) {
+    RetryAccept();
     return;
   }
   if (nIDEvent != ID_TIMER_RECV_REDRAW)

@@ -18,20 +18,21 @@ constexpr const char* kCaptureFilter = "pcapng 抓包文件 (*.pcapng)|*.pcapng|
 constexpr const char* kReceivedFilter = "原始数据 (*.bin)|*.bin|显示文本 (*.txt)|*.txt||";
 enum { RECV_SAVE_RAW = 1, RECV_SAVE_TEXT = 2 };
 
+// The format names the path, then the error as CFile::Describe gives it.
 void ReportFileError(const char* pszFormat, const CString& strPath, int nError)
 {
   CString str;
-  str.Format(pszFormat, static_cast<LPCTSTR>(strPath), nError, static_cast<LPCTSTR>(CFile::ErrorText(nError)));
+  str.Format(pszFormat, static_cast<LPCTSTR>(strPath), static_cast<LPCTSTR>(CFile::Describe(nError)));
   AfxMessageBox(str);
 }
 
-// Writes the bytes to a new file, or says why not.
+// Saves the bytes whole, in place of the file that was there only once they are all on the disk,
+// or says why not.
 void SaveBytes(const CString& strPath, const void* pData, int nLength)
 {
-  CFile file;
-  if (!file.Open(strPath, CFile::modeWrite | CFile::modeCreate) || !file.Write(pData, static_cast<UINT>(nLength)) ||
-      !file.Close())
-    ReportFileError("保存 %s 失败[%d]:%s.", strPath, file.GetLastError());
+  CSaveFile file;
+  if (!file.Open(strPath) || !file.Write(pData, static_cast<UINT>(nLength)) || !file.Commit())
+    ReportFileError("保存 %s 失败%s.", strPath, file.GetLastError());
 }
 }  // namespace
 
@@ -117,7 +118,7 @@ void CSocketTestDlg::OnTrafficLog()
   if (dlg.DoModal() != IDOK)
     return;
   if (!m_log.Start(dlg.GetPathName())) {
-    ReportFileError("无法打开记录文件 %s[%d]:%s.", dlg.GetPathName(), m_log.GetLastError());
+    ReportFileError("无法打开记录文件 %s%s.", dlg.GetPathName(), m_log.GetLastError());
     UpdateTrafficWindow();
     return;
   }
@@ -131,7 +132,7 @@ LRESULT CSocketTestDlg::OnTrafficLogFailed(WPARAM, LPARAM)
   KillTimer(ID_TIMER_LOG_FLUSH);
   m_record.SetSink(nullptr);
   UpdateTrafficWindow();
-  ReportFileError("写入记录文件 %s 失败[%d]:%s, 已停止记录.", m_log.GetPath(), m_log.GetLastError());
+  ReportFileError("写入记录文件 %s 失败%s, 已停止记录.", m_log.GetPath(), m_log.GetLastError());
   return 0;
 }
 
@@ -140,10 +141,9 @@ void CSocketTestDlg::OnTrafficCapture()
   CFileDialog dlg(FALSE, "pcapng", "lanspry.pcapng", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, kCaptureFilter, this);
   if (dlg.DoModal() != IDOK)
     return;
-  CFile file;
-  if (!file.Open(dlg.GetPathName(), CFile::modeWrite | CFile::modeCreate) || !WritePcapng(m_record, file) ||
-      !file.Close())
-    ReportFileError("保存 %s 失败[%d]:%s.", dlg.GetPathName(), file.GetLastError());
+  CSaveFile file;
+  if (!file.Open(dlg.GetPathName()) || !WritePcapng(m_record, file.File()) || !file.Commit())
+    ReportFileError("保存 %s 失败%s.", dlg.GetPathName(), file.GetLastError());
 }
 
 // The bytes held, exactly; or the text the display shows for them.

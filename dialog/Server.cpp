@@ -60,6 +60,9 @@ void CSocketTestDlg::ShowServerTitle()
 
 void CSocketTestDlg::CloseServer()
 {
+  KillTimer(ID_TIMER_ACCEPT_RETRY);
+  m_clients.bAcceptWaiting = FALSE;
+  m_clients.bAcceptStarved = FALSE;
   ReleaseSocket();
   SetWindowText(m_strTitle);
 }
@@ -84,6 +87,7 @@ void CSocketTestDlg::ShowModeFields(int nMode)
 
 void CSocketTestDlg::CloseClient(CClient& client)
 {
+  DropWaiting(client.out, client.local, client.peer);
   m_record.AddEvent(TRAFFIC_CLIENT_CLOSED, TRAFFIC_TCP, client.local, client.peer);
   m_clients.Close(client.hSocket);
 }
@@ -95,20 +99,47 @@ void CSocketTestDlg::CloseClients()
     CloseClient(m_clients.GetAt(m_clients.GetCount() - 1));
 }
 
+// Out of descriptors, a pending connection would be announced again at once and fail again: the
+// listener waits a while instead, and the record says connections wait (once, until one is taken).
+void CSocketTestDlg::WaitToAccept(int nError)
+{
+  if (nError != WSAEMFILE && nError != WSAENOBUFS)
+    return;
+  if (!m_clients.bAcceptStarved) {
+    m_clients.bAcceptStarved = TRUE;
+    m_record.AddEvent(TRAFFIC_ACCEPT_WAITING, TRAFFIC_TCP, m_ends.local, {}, nError);
+  }
+  m_clients.bAcceptWaiting = TRUE;
+  SetTimer(ID_TIMER_ACCEPT_RETRY, ACCEPT_RETRY_MS, nullptr);
+}
+
+void CSocketTestDlg::RetryAccept()
+{
+  KillTimer(ID_TIMER_ACCEPT_RETRY);
+  m_clients.bAcceptWaiting = FALSE;
+  if (m_socket != INVALID_SOCKET && GetMode() == MODE_TCP_SERVER)
+    OnSocketAccept();
+}
+
 // One connection per notification; past the limit it is closed at once, so it does not wait in
 // the backlog for a place that may never come.
 void CSocketTestDlg::OnSocketAccept()
 {
   sockaddr_in addrPeer{};
   int nPeerLen = sizeof addrPeer;
-  const SOCKET client = accept(m_socket, reinterpret_cast<sockaddr*>(&addrPeer), &nPeerLen);
-  if (client == INVALID_SOCKET)
+  if (m_clients.bAcceptWaiting)
     return;
+  const SOCKET client = accept(m_socket, reinterpret_cast<sockaddr*>(&addrPeer), &nPeerLen);
+  if (client == INVALID_SOCKET) {
+    WaitToAccept(WSAGetLastError());
+    return;
+  }
   sockaddr_in addrLocal{};
   int nLocalLen = sizeof addrLocal;
   getsockname(client, reinterpret_cast<sockaddr*>(&addrLocal), &nLocalLen);
   const TRAFFIC_ENDPOINT local = EndpointOf(addrLocal);
   const TRAFFIC_ENDPOINT peer = EndpointOf(addrPeer);
+  m_clients.bAcceptStarved = FALSE;
   if (!m_clients.Add(client, local, peer, platform::WallClockMicros())) {
     closesocket(client);
     m_record.AddEvent(TRAFFIC_CLIENT_REFUSED, TRAFFIC_TCP, local, peer);

@@ -6,6 +6,8 @@
 #include "platform/cwinapp.h"
 #include "platform/ddx.h"
 
+#include <cstdio>
+
 using namespace ws;
 
 CSocketTestDlg::CSocketTestDlg(CWnd* pParent)
@@ -30,6 +32,14 @@ CSocketTestDlg::~CSocketTestDlg()
   ReleaseSocket();
   m_pTools.reset();
   m_pTrafficDlg.reset();
+  // The log's last lines are written now; if that fails there is no dialog left to say so.
+  const BOOL bFailedBefore = m_log.HasFailed();
+  m_log.Stop();
+  if (!bFailedBefore && m_log.HasFailed())
+    std::fprintf(stderr, "lanspry: writing the log file %s failed at exit ([%d] %s): %llu lines lost\n",
+                 static_cast<LPCTSTR>(m_log.GetPath()), m_log.GetLastError(),
+                 static_cast<LPCTSTR>(CFile::ErrorText(m_log.GetLastError())),
+                 static_cast<unsigned long long>(m_log.GetLostLines()));
   m_record.SetSink(nullptr);
 }
 

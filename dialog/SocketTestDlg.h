@@ -49,6 +49,11 @@ inline constexpr int SEND_BUFFER_SIZE = PAYLOAD_LIMIT;
 // About one display frame.
 inline constexpr unsigned RECV_REDRAW_INTERVAL_MS = 16;
 inline constexpr UINT_PTR ID_TIMER_RECV_REDRAW = 1;
+// A socket that had no buffers for a send is tried again this soon.
+inline constexpr UINT_PTR ID_TIMER_SEND_RETRY = 3;
+// With no descriptor left for a connection, the server tries again this much later.
+inline constexpr UINT_PTR ID_TIMER_ACCEPT_RETRY = 4;
+inline constexpr UINT ACCEPT_RETRY_MS = 100;
 // A log file takes what waits at least once a second.
 inline constexpr UINT_PTR ID_TIMER_LOG_FLUSH = 2;
 inline constexpr UINT LOG_FLUSH_INTERVAL_MS = 1000;
@@ -74,6 +79,16 @@ struct CHANNEL_ENDS {
   TRAFFIC_ENDPOINT recvLocal{};
   TRAFFIC_ENDPOINT peer{};
   BOOL bRecorded = FALSE;
+};
+
+// Where one socket call of a send goes: a client, or the channel's socket (to a datagram's
+// destination, or on the stream); its queue, and the ends the record names.
+struct SEND_TARGET {
+  CClient* pClient;
+  COutbound& out;
+  const ws::sockaddr_in* pTo;
+  TRAFFIC_ENDPOINT local;
+  TRAFFIC_ENDPOINT peer;
 };
 
 // The fields show the server mode's; the local port check box as it was before they did.
@@ -135,6 +150,8 @@ protected:
   // In the server mode m_socket listens and these are the connected clients.
   CClientTable m_clients;
   std::vector<CChannelListener*> m_listeners;
+  // What the channel's own socket has still to send.
+  COutbound m_outbound;
   std::unique_ptr<CToolBox> m_pTools;
 
   void OnSysCommand(UINT nID, LPARAM lParam);
@@ -152,6 +169,8 @@ protected:
   LRESULT OnSocketClosed(WPARAM wParam, LPARAM lParam);
   LRESULT OnSocketNotify(WPARAM wParam, LPARAM lParam);
   void OnSocketAccept();
+  void WaitToAccept(int nError);
+  void RetryAccept();
   void OnClientNotify(ws::SOCKET s, WORD wEvent);
   void OnTimer(UINT_PTR nIDEvent);
   void OnTrafficShow();
@@ -189,8 +208,18 @@ private:
   void RecordClosed();
   void RecordSend(int nSent, const BYTE* pData, int nLength, const TRAFFIC_ENDPOINT& local,
                   const TRAFFIC_ENDPOINT& peer, int nError);
-  int SendOn(ws::SOCKET s, const ws::sockaddr_in* pTo, const BYTE* pData, int nLength, UINT nFlags,
-             const TRAFFIC_ENDPOINT& local, const TRAFFIC_ENDPOINT& peer, SEND_RESULT& result);
+  int RawSend(const SEND_TARGET& target, const BYTE* pData, int nLength);
+  void SendTo(const SEND_TARGET& target, const BYTE* pData, int nLength, UINT nFlags, SEND_RESULT& result);
+  void Hold(const SEND_TARGET& target, const BYTE* pData, int nLength, SEND_RESULT& result);
+  int Flush(const SEND_TARGET& target);
+  void AskWrite(const SEND_TARGET& target, int nError);
+  void UpdateWriteEvents(const SEND_TARGET& target, BOOL bForce = FALSE);
+  SEND_TARGET ChannelTarget(const ws::sockaddr_in* pTo, const TRAFFIC_ENDPOINT& peer);
+  SEND_TARGET ClientTarget(CClient& client);
+  COutbound* QueueOf(const CHANNEL_PEER& peer, CClient** ppClient);
+  void RetrySends();
+  void DropWaiting(COutbound& out, const TRAFFIC_ENDPOINT& local, const TRAFFIC_ENDPOINT& peer);
+  void TellRefused(const SEND_RESULT& result);
   void SetRecvMenu();
   BOOL ServerHasClients();
   BOOL ChannelIsOpen();

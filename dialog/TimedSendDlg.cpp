@@ -28,11 +28,17 @@ BOOL CTimedSendDlg::OnInitDialog()
 void CTimedSendDlg::Refresh()
 {
   const BOOL bRunning = m_sender.IsRunning();
+  const int nSends = m_sender.GetSends();
+  const int nSkipped = m_sender.GetSkipped();
   CString str;
-  if (bRunning)
-    str.Format("正在发送: 已发送 %d 次", m_sender.GetSends());
-  else if (m_sender.GetSends() > 0)
-    str.Format("已停止: 共发送 %d 次", m_sender.GetSends());
+  if (bRunning && nSkipped > 0)
+    str.Format("已发送 %d 次, 跳过 %d 次", nSends, nSkipped);
+  else if (bRunning)
+    str.Format("正在发送: 已发送 %d 次", nSends);
+  else if (nSkipped > 0)
+    str.Format("已停止: 共发送 %d 次, 跳过 %d 次", nSends, nSkipped);
+  else if (nSends > 0)
+    str.Format("已停止: 共发送 %d 次", nSends);
   ShowText(IDC_TIMED_STATUS, str);
   ShowText(IDC_TIMED_START, bRunning ? "停 止" : "开 始");
   GetDlgItem(IDC_TIMED_INTERVAL)->EnableWindow(!bRunning);

@@ -23,7 +23,10 @@ public:
   BOOL Start(int nIntervalMs, int nCount);
   void Stop();
   BOOL IsRunning() const { return m_bRunning; }
-  int GetSends() const { return m_nDone; }
+  int GetSends() const { return m_nSent; }
+  // Ticks that found the previous payload still waiting for its socket, and so sent nothing there
+  // rather than tear a frame.
+  int GetSkipped() const { return m_nSkipped; }
   // Called when a run starts or stops by itself.
   void SetChangeHandler(std::function<void()> fn) { m_onChange = std::move(fn); }
 
@@ -39,7 +42,9 @@ private:
   BOOL m_bRunning = FALSE;
   int m_nInterval = 0;
   int m_nCount = 0;
-  int m_nDone = 0;
+  int m_nTicks = 0;
+  int m_nSent = 0;
+  int m_nSkipped = 0;
   std::uint64_t m_nStart = 0;
   std::function<void()> m_onChange;
 };

@@ -81,6 +81,12 @@ void CTrafficDlg::Refresh()
   if (m_record.GetSerial() != m_nShownSerial) {
     const BOOL bFollow = IsFollowingEnd();
     m_nShownSerial = m_record.GetSerial();
+    // Rows whose events gave way leave from the top; the others keep their selection and place.
+    const std::uint64_t nGone = m_record.GetFirstNumber() - m_nShownFirst;
+    if (nGone > 0)
+      pList->SendMessage(LVM_DELETEFIRSTITEMS, static_cast<WPARAM>(std::min<std::uint64_t>(
+                                                   nGone, static_cast<std::uint64_t>(m_nShownCount))));
+    m_nShownFirst = m_record.GetFirstNumber();
     m_nShownCount = m_record.GetCount();
     pList->SendMessage(LVM_SETITEMCOUNT, static_cast<WPARAM>(m_nShownCount), bFollow ? 0 : LVSICF_NOSCROLL);
     if (bFollow && m_nShownCount > 0)
@@ -111,10 +117,10 @@ CString CTrafficDlg::StatusText() const
                static_cast<unsigned long long>(m_log.GetLines()));
     text += str.str();
   } else if (m_log.HasFailed()) {
-    str.Format(
-        "; 记录已停止: 写入 %s 失败[%d]:%s, 已写入 %llu 行, %llu 行未能写入", static_cast<LPCTSTR>(m_log.GetPath()),
-        m_log.GetLastError(), static_cast<LPCTSTR>(CFile::ErrorText(m_log.GetLastError())),
-        static_cast<unsigned long long>(m_log.GetLines()), static_cast<unsigned long long>(m_log.GetLostLines()));
+    str.Format("; 记录已停止: 写入 %s 失败%s, 已写入 %llu 行, %llu 行未能写入", static_cast<LPCTSTR>(m_log.GetPath()),
+               static_cast<LPCTSTR>(CFile::Describe(m_log.GetLastError())),
+               static_cast<unsigned long long>(m_log.GetLines()),
+               static_cast<unsigned long long>(m_log.GetLostLines()));
     text += str.str();
   }
   return CString(std::move(text));
@@ -125,9 +131,13 @@ void CTrafficDlg::OnGetDispInfo(NMHDR* pNMHDR, LRESULT* pResult)
   auto* pInfo = reinterpret_cast<NMLVDISPINFO*>(pNMHDR);
   *pResult = 0;
   LVITEM& item = pInfo->item;
-  if (!(item.mask & LVIF_TEXT) || item.iItem < 0 || item.iItem >= m_record.GetCount())
+  // Rows are the events shown at the last refresh: one that gave way since shows nothing.
+  const std::uint64_t nNumber = m_nShownFirst + static_cast<std::uint64_t>(std::max(item.iItem, 0));
+  const std::uint64_t nFirst = m_record.GetFirstNumber();
+  if (!(item.mask & LVIF_TEXT) || item.iItem < 0 || nNumber < nFirst ||
+      nNumber - nFirst >= static_cast<std::uint64_t>(m_record.GetCount()))
     return;
-  const TRAFFIC_EVENT& event = m_record.GetEvent(item.iItem);
+  const TRAFFIC_EVENT& event = m_record.GetEvent(static_cast<int>(nNumber - nFirst));
   BYTE preview[std::max(TRAFFIC_HEX_PREVIEW, TRAFFIC_TEXT_PREVIEW)];
   const int nHeld = m_record.CopyPayload(event, preview, static_cast<int>(sizeof preview));
   CopyCellText(TrafficColumnText(event, preview, nHeld, item.iSubItem), item.pszText, item.cchTextMax);

@@ -42,6 +42,8 @@ private:
   CWnd* m_pOwner;
   std::uint64_t m_nShownSerial = ~std::uint64_t{0};
   int m_nShownCount = 0;
+  // The record's number of the event in the first row.
+  std::uint64_t m_nShownFirst = 0;
   CString m_strStatus;
   BOOL m_bShownLogging = FALSE;
 };

@@ -2,6 +2,9 @@
 
 #include "dialog/TrafficText.h"
 
+#include <algorithm>
+#include <string_view>
+
 CTrafficLog::~CTrafficLog()
 {
   Stop();
@@ -35,14 +38,31 @@ BOOL CTrafficLog::Flush()
 {
   if (!m_file.IsOpen() || m_pending.empty())
     return TRUE;
-  if (m_file.Write(m_pending.data(), static_cast<UINT>(m_pending.size()))) {
+  UINT nWritten = 0;
+  if (m_file.Write(m_pending.data(), static_cast<UINT>(m_pending.size()), &nWritten)) {
     m_pending.clear();
     m_nLines += m_nPendingLines;
     m_nPendingLines = 0;
     return TRUE;
   }
+  KeepWholeLines(nWritten);
   Fail();
   return FALSE;
+}
+
+// A write that failed part-way: the lines it wrote whole count, and the piece of a line after
+// them is cut off again, so the file ends with a whole line and says as many as the status.
+void CTrafficLog::KeepWholeLines(UINT nWritten)
+{
+  const std::string_view written(m_pending.data(), nWritten);
+  const std::size_t nLast = written.rfind('\n');
+  const std::size_t nWhole = nLast == std::string_view::npos ? 0 : nLast + 1;
+  const auto nLines = static_cast<std::uint64_t>(std::count(written.begin(), written.begin() + nWhole, '\n'));
+  m_nLines += nLines;
+  m_nPendingLines -= nLines;
+  const std::uint64_t nTorn = nWritten - nWhole;
+  if (nTorn > 0)
+    m_file.SetLength(m_file.GetLength() - nTorn);
 }
 
 void CTrafficLog::Fail()

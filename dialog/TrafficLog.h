@@ -39,6 +39,7 @@ public:
 
 private:
   void Fail();
+  void KeepWholeLines(UINT nWritten);
 
   CFile m_file;
   CString m_strPath;

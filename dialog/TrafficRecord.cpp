@@ -22,6 +22,7 @@ CTrafficRecord::~CTrafficRecord() = default;
 TRAFFIC_EVENT& CTrafficRecord::Append()
 {
   ++m_nSerial;
+  ++m_nAdded;
   if (m_nCount < TRAFFIC_RECORD_LIMIT)
     return m_events[(m_nFirst + m_nCount++) % TRAFFIC_RECORD_LIMIT];
   TRAFFIC_EVENT& oldest = m_events[m_nFirst];
@@ -70,6 +71,7 @@ void CTrafficRecord::Clear()
   m_nFirst = 0;
   m_nCount = 0;
   m_nDropped = 0;
+  m_nClearedAt = m_nAdded;
 }
 
 const TRAFFIC_EVENT& CTrafficRecord::GetEvent(int nIndex) const

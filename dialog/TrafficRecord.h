@@ -25,6 +25,8 @@ enum TRAFFIC_KIND : BYTE {
   TRAFFIC_CLIENT_CONNECTED,
   TRAFFIC_CLIENT_CLOSED,
   TRAFFIC_CLIENT_REFUSED,
+  // The server could not take a connection for want of descriptors: connections wait.
+  TRAFFIC_ACCEPT_WAITING,
 };
 
 enum TRAFFIC_PROTOCOL : BYTE { TRAFFIC_TCP, TRAFFIC_UDP };
@@ -85,6 +87,9 @@ public:
   std::uint64_t GetSerial() const { return m_nSerial; }
   // Events that gave way to newer ones since the last Clear.
   std::uint64_t GetDropped() const { return m_nDropped; }
+  // Every event gets the next number, from 0 at start-up: the number of the oldest held (and,
+  // when none is, of the next to come). A viewer tells by it how many rows gave way.
+  std::uint64_t GetFirstNumber() const { return m_nClearedAt + m_nDropped; }
 
   void SetSink(CTrafficSink* pSink) { m_pSink = pSink; }
   CTrafficSink* GetSink() const { return m_pSink; }
@@ -100,6 +105,8 @@ private:
   std::uint64_t m_nPayloadEnd = 0;
   std::uint64_t m_nSerial = 0;
   std::uint64_t m_nDropped = 0;
+  std::uint64_t m_nAdded = 0;
+  std::uint64_t m_nClearedAt = 0;
   // Bytes stored whole in the second that began at m_nSecondStart.
   std::int64_t m_nSecondStart = 0;
   std::int64_t m_nStoredThisSecond = 0;

@@ -1,6 +1,6 @@
 #include "dialog/TrafficText.h"
 
-#include "dialog/SocketTestDlg.h"
+#include "dialog/SocketErrors.h"
 #include "platform/clock.h"
 
 #include <algorithm>
@@ -27,6 +27,8 @@ const char* EventName(TRAFFIC_KIND kind)
     return "客户端断开";
   case TRAFFIC_CLIENT_REFUSED:
     return "客户端被拒绝";
+  case TRAFFIC_ACCEPT_WAITING:
+    return "连接等待";
   }
   return "";
 }
@@ -64,16 +66,20 @@ void AppendPrintable(std::string& out, const BYTE* p, int n)
 // What a channel event says besides its peer: the protocol and the local end, or the error.
 std::string EventDetail(const TRAFFIC_EVENT& e)
 {
+  const char* pszName = GetSocketErrorName(e.nError);
+  CString str;
   if (e.kind == TRAFFIC_SEND_FAILED) {
-    const char* pszName = GetSocketErrorName(e.nError);
-    CString str;
-    str.Format("[%d]%s, %d 字节未发出", e.nError, pszName ? pszName : "未知错误", e.nLength);
+    str.Format("[%d]%s, %d 字节未发出", e.nError, pszName ? pszName : UNKNOWN_ERROR_NAME, e.nLength);
     return str.str();
   }
-  std::string str = e.protocol == TRAFFIC_TCP ? "TCP" : "UDP";
-  str += " 本地 ";
-  str += TrafficEndpointText(e.local).str();
-  return str;
+  if (e.kind == TRAFFIC_ACCEPT_WAITING) {
+    str.Format("[%d]%s, 描述符不足, 新连接等待接受", e.nError, pszName ? pszName : UNKNOWN_ERROR_NAME);
+    return str.str();
+  }
+  std::string text = e.protocol == TRAFFIC_TCP ? "TCP" : "UDP";
+  text += " 本地 ";
+  text += TrafficEndpointText(e.local).str();
+  return text;
 }
 
 void AppendTwoDigits(std::string& out, int n)

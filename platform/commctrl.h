@@ -16,6 +16,11 @@ inline constexpr UINT LVM_GETCOUNTPERPAGE = LVM_FIRST + 40;
 inline constexpr UINT LVM_SETITEMCOUNT = LVM_FIRST + 47;
 inline constexpr UINT LVM_INSERTCOLUMN = LVM_FIRST + 97;
 
+// The stand-in's own message for an owner-data list whose oldest rows give way, which Windows
+// leaves to the owner: the first wParam rows are gone, and the rows after them move up with their
+// selection, the view staying on the same rows.
+inline constexpr UINT LVM_DELETEFIRSTITEMS = LVM_FIRST + 200;
+
 // LVM_SETITEMCOUNT's flag: keep the scroll position. Every row is redrawn either way.
 inline constexpr LPARAM LVSICF_NOSCROLL = 0x0002;
 

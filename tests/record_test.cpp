@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -268,7 +269,8 @@ TEST_F(TrafficFiles, TheLogAppendsEveryEventAndNeverEmptiesAFile)
 }
 
 // A file that stops growing part way (a size limit, as a full disk would): logging stops with the
-// error, the handler runs once, and the program lives on.
+// error, the handler runs once, the program lives on, and the file ends with the last whole line,
+// as many as the log says it wrote.
 TEST_F(TrafficFiles, AWriteThatFailsPartWayStopsTheLogWithItsError)
 {
   const std::string path = Path("limited.log");
@@ -287,15 +289,21 @@ TEST_F(TrafficFiles, AWriteThatFailsPartWayStopsTheLogWithItsError)
     for (int i = 0; i < 5000; ++i)
       record.AddData(TRAFFIC_SENT, TRAFFIC_UDP, kLocal, kPeer, Bytes(payload), 200);
     log.Flush();
+    const std::string text = test::ReadBytes(path);
+    const auto nLinesInFile = static_cast<std::uint64_t>(std::count(text.begin(), text.end(), '\n'));
     const bool ok = !log.IsLogging() && log.HasFailed() && log.GetLastError() == EFBIG && nFailures == 1 &&
-                    log.GetLines() + log.GetLostLines() <= 5000 && log.GetLostLines() > 0;
+                    log.GetLines() + log.GetLostLines() <= 5000 && log.GetLostLines() > 0 &&
+                    log.GetLines() == nLinesInFile;
     _exit(ok ? 0 : 11);
   }
   int status = 0;
   ASSERT_EQ(waitpid(pid, &status, 0), pid);
   ASSERT_TRUE(WIFEXITED(status)) << "the child died of signal " << WTERMSIG(status);
   EXPECT_EQ(WEXITSTATUS(status), 0);
-  EXPECT_EQ(test::ReadBytes(path).size(), 100000u);
+  const std::string text = test::ReadBytes(path);
+  EXPECT_GT(text.size(), 99000u);
+  EXPECT_LE(text.size(), 100000u);
+  EXPECT_EQ(text.back(), '\n') << "no piece of a line at the end";
 }
 
 // tshark's fields for every packet of a capture, one line each.

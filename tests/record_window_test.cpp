@@ -58,21 +58,6 @@ Seen Events(const CTrafficRecord& record)
 
 class Record : public DialogTest {
 protected:
-  void TearDown() override
-  {
-    platform::SetFileDialogHook({});
-    DialogTest::TearDown();
-  }
-  // File dialogs answer with this path and filter.
-  void AnswerFileDialogs(const std::string& path, DWORD nFilterIndex = 1)
-  {
-    platform::SetFileDialogHook([path, nFilterIndex](const CString&, CString* pPath, DWORD* pIndex) -> INT_PTR {
-      *pPath = path.c_str();
-      *pIndex = nFilterIndex;
-      return IDOK;
-    });
-  }
-  std::string Path(const char* name) const { return m_dir.filePath(QString::fromUtf8(name)).toStdString(); }
   // A dialog with a UDP channel open to a peer socket made here.
   std::unique_ptr<test::TestDlg> UdpDialog(test::Fd* pPeer, int* pPeerPort, int* pLocalPort)
   {
@@ -121,6 +106,23 @@ TEST_F(Record, AUdpChannelRecordsItsEndsEverySenderAndItsClose)
     EXPECT_EQ(dlg->m_record.GetEvent(i).protocol, TRAFFIC_UDP);
   }
   EXPECT_TRUE(m_boxes.empty());
+}
+
+TEST_F(Record, AnEmptyDatagramIsRecordedAndCountedAsNothing)
+{
+  int peerPort = 0;
+  int localPort = 0;
+  test::Fd peer;
+  auto dlg = UdpDialog(&peer, &peerPort, &localPort);
+  test::SendDatagram(peer, "", localPort);
+  test::SendDatagram(peer, "after", localPort);
+  ASSERT_TRUE(test::WaitFor([&] { return dlg->m_nRecvBytes == 5; }));
+  const Seen seen = Events(dlg->m_record);
+  const std::string from = "127.0.0.1:" + std::to_string(peerPort);
+  EXPECT_EQ(seen.events, (std::vector<std::string>{"打开 127.0.0.1:" + std::to_string(peerPort) + " 0",
+                                                   "收 " + from + " 0", "收 " + from + " 5"}));
+  EXPECT_TRUE(test::WaitFor([&] { return dlg->Text(IDC_RECV_COUNT) == "5"; }));
+  dlg->Click(IDC_CONNECT);
 }
 
 TEST_F(Record, ATcpChannelRecordsBothDirectionsAndThePeersClose)
@@ -258,6 +260,46 @@ TEST_F(Record, TheWindowShowsTheRowsFollowsTheEndAndKeepsItsHistoryWhenClosed)
   dlg->Click(IDC_CONNECT);
 }
 
+// Once the record holds all it can, each new event pushes the oldest out: rows leave from the top
+// and the rest keep their events, their selection and their place in the view.
+TEST_F(Record, RowsAndSelectionStayOnTheirEventsAsTheRingTurns)
+{
+  auto dlg = NewDialog();
+  const auto add = [&](int from, int to) {
+    for (int i = from; i < to; ++i) {
+      const std::string text = "event " + std::to_string(i);
+      dlg->m_record.AddData(TRAFFIC_RECEIVED, TRAFFIC_UDP, {0x7F000001, 1}, {0x7F000001, 2},
+                            reinterpret_cast<const BYTE*>(text.data()), static_cast<int>(text.size()));
+    }
+  };
+  add(0, TRAFFIC_RECORD_LIMIT);
+  dlg->SendMessage(WM_SYSCOMMAND, IDM_TRAFFIC);
+  QTableView* list = List(*dlg);
+  ASSERT_TRUE(test::WaitFor([&] { return list->model()->rowCount() == TRAFFIC_RECORD_LIMIT; }));
+  list->verticalScrollBar()->setValue(90);
+  EXPECT_EQ(Cell(list, list->rowAt(0), TRAFFIC_COL_TEXT), "event 90");
+  const auto select = [&](int first, int last) {
+    list->selectionModel()->select(QItemSelection(list->model()->index(first, 0), list->model()->index(last, 0)),
+                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  };
+  select(40, 41);    // both give way
+  select(45, 55);    // half gives way
+  select(100, 102);  // stays whole
+
+  add(TRAFFIC_RECORD_LIMIT, TRAFFIC_RECORD_LIMIT + 50);
+  dlg->m_pTrafficDlg->Refresh();
+  EXPECT_EQ(list->model()->rowCount(), TRAFFIC_RECORD_LIMIT);
+  EXPECT_EQ(Cell(list, 0, TRAFFIC_COL_TEXT), "event 50");
+  EXPECT_EQ(Cell(list, list->rowAt(0), TRAFFIC_COL_TEXT), "event 90") << "the view stays on its rows";
+  dlg->m_pTrafficDlg->GetDlgItem(IDC_TRAFFIC_LIST)->SendMessage(WM_COPY);
+  std::vector<std::string> copied;
+  for (const QString& line : QApplication::clipboard()->text().split(u'\n', Qt::SkipEmptyParts))
+    copied.push_back(line.split(u'\t').last().toStdString());
+  EXPECT_EQ(copied, (std::vector<std::string>{"event 50", "event 51", "event 52", "event 53", "event 54", "event 55",
+                                              "event 100", "event 101", "event 102"}));
+  EXPECT_EQ(Cell(list, TRAFFIC_RECORD_LIMIT - 1, TRAFFIC_COL_TEXT), "event 100049");
+}
+
 TEST_F(Record, TheReceiveDisplaysMenuReadsInChineseAndOpensTheWindow)
 {
   auto dlg = NewDialog();
@@ -298,6 +340,36 @@ TEST_F(Record, TheLogFileIsWrittenWithinASecondAndAFailedWriteStopsItWithTheErro
   ASSERT_TRUE(test::WaitFor([&] { return dlg->m_nRecvBytes == 21; }));
   EXPECT_EQ(test::ReadBytes(path).find("not logged"), std::string::npos);
   dlg->Click(IDC_CONNECT);
+}
+
+// The lines that wait when the program ends are written then; if that fails, standard error says
+// how many were lost, as no dialog is left to.
+TEST_F(Record, ALogThatCannotBeWrittenAtTheEndSaysSoOnStandardError)
+{
+  const std::string path = Path("traffic.log");
+  auto dlg = NewDialog();
+  AnswerFileDialogs(path);
+  dlg->SendMessage(WM_COMMAND, ID_TRAFFIC_LOG);
+  ASSERT_TRUE(dlg->m_log.IsLogging());
+  const std::string text(100, 't');
+  for (int i = 0; i < 200; ++i)
+    dlg->m_record.AddData(TRAFFIC_RECEIVED, TRAFFIC_UDP, {0x7F000001, 1}, {0x7F000001, 2},
+                          reinterpret_cast<const BYTE*>(text.data()), 100);
+  dlg->m_log.Flush();
+  const std::size_t size = test::ReadBytes(path).size();
+  for (int i = 0; i < 7; ++i)
+    dlg->m_record.AddData(TRAFFIC_RECEIVED, TRAFFIC_UDP, {0x7F000001, 1}, {0x7F000001, 2},
+                          reinterpret_cast<const BYTE*>(text.data()), 100);
+  rlimit old{};
+  ::getrlimit(RLIMIT_FSIZE, &old);
+  const rlimit limited{static_cast<rlim_t>(size), old.rlim_max};
+  ::setrlimit(RLIMIT_FSIZE, &limited);
+  testing::internal::CaptureStderr();
+  dlg.reset();
+  const std::string said = testing::internal::GetCapturedStderr();
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  EXPECT_EQ(said, "lanspry: writing the log file " + path + " failed at exit ([27] File too large): 7 lines lost\n");
+  EXPECT_EQ(test::ReadBytes(path).size(), size);
 }
 
 TEST_F(Record, TheReceiveBufferIsSavedRawOrAsShownAndTheCaptureAsPcapng)

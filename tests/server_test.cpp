@@ -295,6 +295,41 @@ TEST_F(Server, AThousandAtOnceNeverHoldsMoreThanTheLimit)
   EXPECT_EQ(dlg->Text(IDC_RECV_COUNT), std::to_string(MAX_CLIENTS));
 }
 
+// Out of descriptors, a pending connection cannot be taken: the listener tries again every 100 ms
+// instead of at once, thousands of times a second, and the record says connections wait.
+TEST_F(Server, WithNoDescriptorLeftConnectionsWaitWithoutSpinning)
+{
+  int port = 0;
+  test::RecordingSocketLayer layer;
+  auto dlg = Listening(&port);
+  std::vector<test::Fd> clients;
+  // Painting starts the threads it draws with; they are there before the descriptors run out.
+  QTest::qWait(100);
+  for (int i = 0; i < 5; ++i)
+    clients.push_back(test::TcpConnect(port));
+  // The lowest free descriptor as the limit: every one below it is taken.
+  const int lowest = ::dup(0);
+  ::close(lowest);
+  rlimit old{};
+  ::getrlimit(RLIMIT_NOFILE, &old);
+  const rlimit none{static_cast<rlim_t>(lowest), old.rlim_max};
+  ::setrlimit(RLIMIT_NOFILE, &none);
+  const int before = layer.Count("accept");
+  QTest::qWait(500);
+  const int tries = layer.Count("accept") - before;
+  ::setrlimit(RLIMIT_NOFILE, &old);
+  EXPECT_GE(tries, 2);
+  EXPECT_LE(tries, 10) << "accept tried " << tries << " times in half a second";
+  EXPECT_EQ(dlg->ClientCount(), 0);
+  int waiting = 0;
+  for (int i = 0; i < dlg->m_record.GetCount(); ++i)
+    waiting += dlg->m_record.GetEvent(i).kind == TRAFFIC_ACCEPT_WAITING;
+  EXPECT_EQ(waiting, 1);
+  // Descriptors again: the connections that waited are taken.
+  EXPECT_TRUE(Clients(*dlg, 5));
+  EXPECT_TRUE(m_boxes.empty());
+}
+
 TEST_F(Server, TheDialogEndingWhileListeningClosesEveryone)
 {
   int port = 0;

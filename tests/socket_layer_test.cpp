@@ -365,6 +365,43 @@ TEST_F(SocketLayer, DatagramsHeldWhenABurstEndsAreStillDelivered)
 }
 
 // Datagrams that come one at a time are read as they come: one batch read each, no waiting.
+// The dialog asks for FD_WRITE and gives it up again while datagrams arrive: registering a socket
+// anew loses none that the layer holds, and each ask for FD_WRITE brings one.
+TEST_F(SocketLayer, RegisteringAgainKeepsTheReadsAndBringsFdWrite)
+{
+  class Reregistering : public ReadingSink {
+  public:
+    int writes = 0;
+
+  protected:
+    void onNotify(ws::SOCKET s, WORD event, WORD error) override
+    {
+      if (event == ws::FD_WRITE) {
+        ++writes;
+        return;
+      }
+      ReadingSink::onNotify(s, event, error);
+      const long write = notifications % 2 ? long{ws::FD_WRITE} : 0L;
+      ws::WSAAsyncSelect(s, this, kNotify, ws::FD_READ | ws::FD_CLOSE | write);
+    }
+  } sink;
+  int port = 0;
+  const test::Fd peer = test::UdpSocket(&port);
+  const ws::SOCKET s = WatchedUdp(sink);
+  ASSERT_NE(s, ws::INVALID_SOCKET);
+  const int me = test::LocalPort(s);
+  constexpr int kCount = 200;
+  for (int i = 0; i < kCount; ++i)
+    test::SendDatagram(peer, std::to_string(i), me);
+  ASSERT_TRUE(test::WaitFor([&] { return sink.datagrams.size() == kCount; }, 10000)) << sink.datagrams.size();
+  for (int i = 0; i < kCount; ++i)
+    EXPECT_EQ(sink.datagrams[static_cast<std::size_t>(i)], std::to_string(i));
+  const int writes = sink.writes;
+  ASSERT_EQ(ws::WSAAsyncSelect(s, &sink, kNotify, ws::FD_READ | ws::FD_WRITE), 0);
+  EXPECT_TRUE(test::WaitFor([&] { return sink.writes == writes + 1; }));
+  ws::closesocket(s);
+}
+
 TEST_F(SocketLayer, SparseDatagramsAreReadAsTheyCome)
 {
   ReadingSink sink;

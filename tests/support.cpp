@@ -1,5 +1,7 @@
 #include "tests/support.h"
 
+#include "platform/cfiledialog.h"
+
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -52,6 +54,7 @@ void DialogTest::SetUp()
 void DialogTest::TearDown()
 {
   platform::SetMessageBoxHook({});
+  platform::SetFileDialogHook({});
   App().m_pMainWnd = nullptr;
 }
 
@@ -77,6 +80,15 @@ Fd DialogTest::OpenUdp(TestDlg& dlg, int* pDialogPort, DWORD dwDest, int nDestPo
   EXPECT_TRUE(dlg.IsOpen());
   *pDialogPort = dlg.IsOpen() ? LocalPort(dlg.m_socket) : 0;
   return peer;
+}
+
+void DialogTest::AnswerFileDialogs(const std::string& path, DWORD nFilterIndex)
+{
+  platform::SetFileDialogHook([path, nFilterIndex](const CString&, CString* pPath, DWORD* pIndex) -> INT_PTR {
+    *pPath = path.c_str();
+    *pIndex = nFilterIndex;
+    return IDOK;
+  });
 }
 
 std::unique_ptr<TestDlg> DialogTest::NewDialog()

@@ -38,6 +38,8 @@ protected:
   // A file of that name in the test's own folder.
   std::string Path(const char* name) const;
   std::unique_ptr<TestDlg> NewDialog();
+  // File dialogs answer with this path and filter until the test ends.
+  static void AnswerFileDialogs(const std::string& path, DWORD nFilterIndex = 1);
   // Opens the dialog's UDP channel toward a loopback peer made for it (unless a destination port is
   // given) and returns the peer; *pDialogPort is the dialog's local port.
   Fd OpenUdp(TestDlg& dlg, int* pDialogPort, DWORD dwDest = Ip(127, 0, 0, 1), int nDestPort = 0);

@@ -6,4 +6,6 @@
 
 namespace platform {
 void InitializeGui();
-}
+// SIGTERM, SIGHUP and SIGINT end the program as closing its window does (main() installs it).
+void InstallEndSignals();
+}  // namespace platform

@@ -4,6 +4,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <climits>
@@ -17,6 +18,8 @@ namespace {
 // dialog never seems to hang on it.
 constexpr auto kLockWait = std::chrono::milliseconds(300);
 constexpr auto kLockPoll = std::chrono::milliseconds(5);
+// A settings file larger than this is not the program's: it is left alone, as an unreadable one is.
+constexpr std::size_t kSettingsLimit = 16 * 1024 * 1024;
 
 class Fd {
 public:
@@ -87,20 +90,25 @@ mode_t newFileMode(const std::string& path)
 
 }  // namespace
 
+// Opened without waiting, so a FIFO in its place is seen for what it is and refused.
 std::optional<std::string> ReadWholeFile(const std::string& path)
 {
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
   if (!fd)
     return std::nullopt;
   struct stat st {};
-  if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+  if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > static_cast<off_t>(kSettingsLimit))
     return std::nullopt;
   std::string bytes;
   bytes.resize(static_cast<std::size_t>(st.st_size));
   std::size_t done = 0;
   for (;;) {
-    if (done == bytes.size())
-      bytes.resize(bytes.size() + 4096);  // the file may have grown since fstat
+    if (done == bytes.size()) {
+      // The file may have grown since fstat; past the limit it is left alone.
+      if (bytes.size() > kSettingsLimit)
+        return std::nullopt;
+      bytes.resize(std::min(bytes.size() + 4096, kSettingsLimit + 1));
+    }
     const ssize_t n = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
     if (n < 0 && errno == EINTR)
       continue;
@@ -117,7 +125,7 @@ std::optional<std::string> ReadWholeFile(const std::string& path)
 std::unique_ptr<ProfileLock> ProfileLock::Acquire(const std::string& requestedPath)
 {
   std::string path = resolved(requestedPath);
-  const int fd = ::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  const int fd = ::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0600);
   if (fd < 0)
     return nullptr;
   if (!lockWithin(fd)) {

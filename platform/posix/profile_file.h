@@ -13,7 +13,8 @@
 
 namespace platform {
 
-// The file's bytes, or nullopt when it is missing or cannot be read.
+// The file's bytes, or nullopt when it is missing, cannot be read, is not a regular file or is
+// larger than 16 MiB (no settings file is; such a one is left alone).
 std::optional<std::string> ReadWholeFile(const std::string& path);
 
 // The settings file's lock, held for several rewrites in a row.

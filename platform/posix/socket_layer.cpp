@@ -232,10 +232,11 @@ public:
     Socket* sock = find(s);
     if (!sock)
       return ws::SOCKET_ERROR;
-    m_select.forget(s);
-    sock->notified = false;
-    if (lEvent == 0)
+    if (lEvent == 0) {
+      m_select.forget(s);
+      sock->notified = false;
       return 0;
+    }
     if (!hWnd)
       return failWith(ws::WSAEINVAL);
     if (setNonBlocking(sock->fd) < 0)

@@ -188,21 +188,33 @@ AsyncSelect::AsyncSelect(SocketProbe& probe) : d(std::make_unique<Impl>(probe)) 
 
 AsyncSelect::~AsyncSelect() = default;
 
+// A socket registered again keeps its read state: data the layer holds, or a notification that
+// waits for its read, stays announced as it was. Asking for FD_WRITE (again) brings one once the
+// socket is writable, as Winsock posts it on registration.
 void AsyncSelect::select(ws::SOCKET s, int fd, Kind kind, HWND hWnd, UINT wMsg, long lEvent)
 {
+  Watch* existing = d->find(s);
+  if (!existing || existing->fd != fd || existing->kind != kind) {
+    Watch& w = d->watches[s];
+    w = Watch{};
+    w.fd = fd;
+    w.kind = kind;
+    w.readable = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    QObject::connect(w.readable.get(), &QSocketNotifier::activated, &d->context, [this, s] { d->onReadable(s); });
+  }
   Watch& w = d->watches[s];
-  w.fd = fd;
-  w.kind = kind;
   w.hwnd = hWnd;
   w.message = wMsg;
   w.events = lEvent;
-  w.readable = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
-  QObject::connect(w.readable.get(), &QSocketNotifier::activated, &d->context, [this, s] { d->onReadable(s); });
-  w.writable.reset();
-  if (!(lEvent & ws::FD_WRITE) || kind == Kind::Listener)
+  if (!(lEvent & ws::FD_WRITE) || kind == Kind::Listener) {
+    w.writable.reset();
     return;
-  w.writable = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Write);
-  QObject::connect(w.writable.get(), &QSocketNotifier::activated, &d->context, [this, s] { d->onWritable(s); });
+  }
+  if (!w.writable) {
+    w.writable = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Write);
+    QObject::connect(w.writable.get(), &QSocketNotifier::activated, &d->context, [this, s] { d->onWritable(s); });
+  }
+  w.writable->setEnabled(true);
 }
 
 bool AsyncSelect::watched(ws::SOCKET s) const

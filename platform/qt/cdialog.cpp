@@ -8,6 +8,7 @@
 #include "platform/qt/code_page.h"
 #include "platform/qt/controls.h"
 #include "platform/qt/dialog_widget.h"
+#include "platform/qt/end_session.h"
 #include "platform/qt/palette.h"
 #include "platform/qt/startup_qt.h"
 #include "platform/qt/window_glue.h"
@@ -201,6 +202,9 @@ void CDialog::destroyWindow()
 
 INT_PTR CDialog::DoModal()
 {
+  // A dialog asked for while the program ends has nobody to answer it.
+  if (platform::IsEnding() && AfxGetMainWnd() != this)
+    return IDCANCEL;
   if (!createIndirect())
     return -1;
   d->result = -1;

@@ -3,6 +3,7 @@
 #include "platform/cwinapp.h"
 #include "platform/cwnd.h"
 #include "platform/qt/code_page.h"
+#include "platform/qt/end_session.h"
 #include "platform/qt/palette.h"
 
 #include <QFileDialog>
@@ -51,6 +52,8 @@ CFileDialog::CFileDialog(BOOL bOpenFileDialog, LPCTSTR lpszDefExt, LPCTSTR lpszF
 
 INT_PTR CFileDialog::DoModal()
 {
+  if (platform::IsEnding())
+    return IDCANCEL;
   if (g_hook) {
     DWORD nIndex = m_ofn.nFilterIndex;
     const INT_PTR result = g_hook(m_strFilter, &m_strPath, &nIndex);

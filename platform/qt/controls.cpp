@@ -308,6 +308,9 @@ LRESULT listViewProc(ListView* list, UINT message, WPARAM wParam, LPARAM lParam)
   case LVM_SETITEMCOUNT:
     list->setRowCount(static_cast<int>(wParam), (lParam & LVSICF_NOSCROLL) != 0);
     return TRUE;
+  case LVM_DELETEFIRSTITEMS:
+    list->removeFirstRows(static_cast<int>(wParam));
+    return TRUE;
   case LVM_GETITEMCOUNT:
     return list->ownerData()->rowCount();
   case LVM_ENSUREVISIBLE: {

@@ -75,6 +75,16 @@ void OwnerDataModel::setRowCount(int rows)
   }
 }
 
+void OwnerDataModel::removeFirstRows(int count)
+{
+  count = std::clamp(count, 0, m_rows);
+  if (count == 0)
+    return;
+  beginRemoveRows({}, 0, count - 1);
+  m_rows -= count;
+  endRemoveRows();
+}
+
 ListView::ListView(QWidget* parent) : QTableView(parent), m_pModel(new OwnerDataModel(this))
 {
   m_pModel->setTextSource(this);
@@ -119,6 +129,16 @@ void ListView::setRowCount(int rows, bool keepScroll)
   m_pModel->setRowCount(rows);
   if (keepScroll)
     verticalScrollBar()->setValue(value);
+  viewport()->update();
+}
+
+// Rows are scrolled by item: the view's first row moves up with the rows it showed.
+void ListView::removeFirstRows(int count)
+{
+  const int value = verticalScrollBar()->value();
+  m_pModel->removeFirstRows(count);
+  if (!m_atEnd)
+    verticalScrollBar()->setValue(std::max(0, value - count));
   viewport()->update();
 }
 

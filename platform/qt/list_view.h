@@ -24,6 +24,7 @@ public:
 
   void insertColumn(int at, const QString& title);
   void setRowCount(int rows);
+  void removeFirstRows(int count);
   void setTextSource(QWidget* view) { m_pView = view; }
   QString text(int row, int column) const;
 
@@ -40,6 +41,8 @@ public:
   OwnerDataModel* ownerData() const { return m_pModel; }
   void insertColumn(int at, const QString& title, int width);
   void setRowCount(int rows, bool keepScroll);
+  // The first rows are gone; the selection and the view stay on the rows after them.
+  void removeFirstRows(int count);
   void ensureVisible(int row);
   int topIndex() const;
   int countPerPage() const;

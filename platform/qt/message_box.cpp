@@ -4,6 +4,7 @@
 
 #include "platform/cwnd.h"
 #include "platform/qt/code_page.h"
+#include "platform/qt/end_session.h"
 #include "platform/qt/palette.h"
 #include "platform/qt/startup_qt.h"
 #include "platform/resources.h"
@@ -21,6 +22,9 @@ platform::MessageBoxHook g_messageBoxHook;
 
 int AfxMessageBox(LPCTSTR lpszText, UINT, UINT)
 {
+  // The program is ending: nobody is left to answer.
+  if (platform::IsEnding())
+    return IDOK;
   QWidget* parent = QApplication::activeModalWidget();
   if (!parent && AfxGetMainWnd())
     parent = AfxGetMainWnd()->widget();

@@ -59,6 +59,7 @@ int main(int argc, char** argv)
   // Names the desktop entry, so that desktops show the program's icon and group its windows.
   QGuiApplication::setDesktopFileName(QStringLiteral(LANSPRY_APP_ID));
   platform::InitializeGui();
+  platform::InstallEndSignals();
   CWinApp* pApp = AfxGetApp();
   if (!pApp)
     return 1;

@@ -61,9 +61,13 @@ def act(obj, *names):
 
 
 def table_rows(table):
-    """Every row of a table as the texts of its cells, as a screen reader reads them."""
+    """Every row of a table as the texts of its cells, as a screen reader reads them; None while the
+    table changes under the reading (a cell counted but gone)."""
     t = fresh(table).queryTable()
-    return [[fresh(t.getAccessibleAt(r, c)).name for c in range(t.nColumns)] for r in range(t.nRows)]
+    cells = [[t.getAccessibleAt(r, c) for c in range(t.nColumns)] for r in range(t.nRows)]
+    if any(cell is None for row in cells for cell in row):
+        return None
+    return [[fresh(cell).name for cell in row] for row in cells]
 
 
 def press(obj):
@@ -114,13 +118,11 @@ class Dialog:
         return find(root or self.main, role, name)
 
     def caption(self):
-        """The toggle's caption, whichever it is now."""
-        for caption in ("连 接", "创 建", "断开连接", "关 闭", "监 听", "停止监听"):
-            found = pyatspi.findDescendant(fresh(self.main),
-                                           lambda o: o.getRole() == ROLE_BUTTON and fresh(o).name == caption)
-            if found:
-                return caption
-        return None
+        """The toggle's caption, whichever it is now: the buttons are read in one walk of the tree."""
+        captions = ("连 接", "创 建", "断开连接", "关 闭", "监 听", "停止监听")
+        buttons = pyatspi.findAllDescendants(fresh(self.main), lambda o: o.getRole() == ROLE_BUTTON)
+        names = [fresh(b).name for b in buttons]
+        return next((c for c in captions if c in names), None)
 
     def wait_caption(self, caption, timeout=5.0):
         wait_until(lambda: self.caption() == caption, timeout, what=f"the toggle to read {caption!r}")
@@ -193,6 +195,24 @@ class Dialog:
         self.set_check("16进制发送", hex_mode)
         self.set_text("发送", text)
         press(self.control(ROLE_BUTTON, "发 送"))
+
+    def choose_from_system_menu(self, mnemonic):
+        """Qt leaves popup menus out of the accessible tree, so the menu is worked by its keys."""
+        self.activate()
+        self.keys("alt+space")
+        self.keys(mnemonic)
+
+    def open_record_window(self):
+        self.choose_from_system_menu("r")
+        return self.wait_window(pyatspi.ROLE_DIALOG, "通信记录")
+
+    def choose_file(self, path, title="另存为"):
+        """The platform's file dialog: its file name field has the focus; the path is typed there."""
+        self.wait_window(pyatspi.ROLE_DIALOG, title)
+        self.keys("ctrl+a")
+        self.type(str(path))
+        self.keys("Return")
+        wait_until(lambda: all(name != title for _, name in self.windows()), 5, what="the file dialog to close")
 
     def close_by_window_manager(self):
         request_close(self.display, self.window)

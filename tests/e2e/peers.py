@@ -22,6 +22,15 @@ def port_taken(port, kind):
         return False
 
 
+def can_connect(port):
+    """Whether something accepts TCP connections on the loopback port now."""
+    try:
+        with socket.create_connection(("127.0.0.1", port), timeout=1):
+            return True
+    except OSError:
+        return False
+
+
 class Socat:
     def __init__(self, *addresses, kind=socket.SOCK_STREAM, port=None):
         if not shutil.which("socat"):

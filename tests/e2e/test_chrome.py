@@ -6,16 +6,9 @@ from atspi_driver import ROLE_BUTTON, ROLE_LABEL, press
 from xsession import wait_until
 
 
-def choose_from_system_menu(app, mnemonic):
-    """Qt leaves popup menus out of the accessible tree, so the menu is worked by its keys."""
-    app.activate()
-    app.keys("alt+space")
-    app.keys(mnemonic)
-
-
 def test_about_box_from_the_system_menu(lanspry):
     app = lanspry()
-    choose_from_system_menu(app, "a")
+    app.choose_from_system_menu("a")
     about = app.wait_window(pyatspi.ROLE_DIALOG, "关于 Quorvin")
     assert app.control(ROLE_LABEL, "Quorvin 1.0 版", root=about)
     assert app.control(ROLE_LABEL, "Lanspry: TCP/UDP/组播测试", root=about)
@@ -30,5 +23,5 @@ def test_closing_ends_the_program_with_status_0(lanspry, how):
     if how == "window manager":
         app.close_by_window_manager()
     else:
-        choose_from_system_menu(app, "c")
+        app.choose_from_system_menu("c")
     assert app.wait_exit() == 0

@@ -2,6 +2,7 @@
 import os
 import pathlib
 import socket
+import stat
 
 from atspi_driver import ROLE_BUTTON, ROLE_TEXT, fresh, is_enabled, press, text_of
 from peers import free_port, udp_echo
@@ -46,3 +47,20 @@ def test_settings_come_back_and_the_users_own_lines_stay(lanspry, config_dir):
     assert text_of(again.control(ROLE_TEXT, "目标IP:")) == "127.0.0.1"
     assert again.text("目标端口:") == str(echo.port)
     assert not is_enabled(again.control(ROLE_TEXT, "指定本地端口:"))
+
+
+def test_a_settings_file_that_is_a_fifo_starts_with_the_defaults_and_stays_a_fifo(lanspry, config_dir):
+    ini = pathlib.Path(config_dir, "lanspry.ini")
+    os.mkfifo(ini)
+    echo = udp_echo()
+    try:
+        app = lanspry()
+        assert app.mode() == "TCP"
+        app.open_channel(1, "127.0.0.1", echo.port)
+        press(app.control(ROLE_BUTTON, "关 闭"))
+        app.wait_caption("创 建")
+        app.close_by_window_manager()
+        assert app.wait_exit() == 0
+    finally:
+        echo.end()
+    assert stat.S_ISFIFO(ini.stat().st_mode)

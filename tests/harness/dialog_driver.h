@@ -36,6 +36,8 @@ public:
   using CSocketTestDlg::m_strTitle;
   bool RedrawPending() const { return m_staging.bRedrawPending != FALSE; }
   int ClientCount() const { return m_clients.GetCount(); }
+  // Bytes the channel's own socket holds back.
+  std::size_t Waiting() const { return m_outbound.GetWaiting(); }
   // The tool windows, once made; the senders behind them, the window made (and shown) if need be.
   CTimedSendDlg* TimedDlg() const;
   CSendFileDlg* FileDlg() const;
