@@ -38,6 +38,7 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -68,6 +69,7 @@ double Seconds(Clock::duration d)
 // The dialog as the tests drive it, with a look at what its display shows.
 class FloodDlg : public test::TestDlg {
 public:
+  void SetDisplayOptions(const CRecvOptions& options) { m_display.SetOptions(options, m_recvBuf, m_nRecvLen); }
   platform::ReceiveView* View() { return dynamic_cast<platform::ReceiveView*>(W(IDC_RECV_TEXT)); }
   std::string Tail(std::size_t n) const
   {
@@ -378,13 +380,15 @@ Lateness RunWhileCounting(ByteCount& count, Clock::time_point* pEnd)
       120000);
 }
 
-Flood FloodDialogUdp()
+// The dialog's part of a UDP flood; prepare sets it up as the row asks (display options, tools).
+Flood FloodDialogUdp(const std::function<void(FloodDlg&)>& prepare)
 {
   FloodDlg dlg;
   const int port = OpenUdpFloodChannel(dlg);
   Flood r;
   if (port == 0)
     return {0, 0, 0, 0, false, false};
+  prepare(dlg);
   ByteCount count(dlg.m_nRecvBytes);
   const auto start = Clock::now();
   const double cpu = ThreadCpuNs();
@@ -427,6 +431,50 @@ Flood FloodPlainUdp()
   r.calls = got > 0 ? static_cast<double>(got + 1) / got : 0;  // one recv each, and the one that timed out
   sender.join();
   return r;
+}
+
+const char* Verdict(bool met)
+{
+  return met ? "met" : "MISSED";
+}
+
+// UDP floods, each dialog run beside a plain receiving loop: where the scheduler puts the sender
+// swings a wall-clock fraction; the receiving thread's CPU time per datagram does not.
+void UdpFloods(const char* title, const std::function<void(FloodDlg&)>& prepare)
+{
+  std::vector<double> delivered;
+  std::vector<double> cpu;
+  std::printf(
+      "| %s, %d datagrams of %d bytes, run | delivered fraction | datagrams per second | receiver CPU ns "
+      "per datagram | read and wait system calls per datagram | timer lateness p50 / p99 (ms) |\n",
+      title, kDatagrams, kDatagram);
+  std::printf("|---|---|---|---|---|---|\n");
+  double worstP99 = 0;
+  for (int run = 1; run <= kUdpRuns; ++run) {
+    const Flood udp = FloodDialogUdp(prepare);
+    const Flood plain = FloodPlainUdp();
+    std::printf("| %d: dialog | %.3f | %.0f | %.0f | %.2f | %.1f / %.1f |\n", run, udp.delivered, udp.rate, udp.cpuNs,
+                udp.calls, udp.p50, udp.p99);
+    std::printf("| %d: plain receiving loop | %.3f | %.0f | %.0f | %.2f | |\n", run, plain.delivered, plain.rate,
+                plain.cpuNs, plain.calls);
+    delivered.push_back(plain.delivered > 0 ? udp.delivered / plain.delivered : 0);
+    cpu.push_back(plain.cpuNs > 0 ? udp.cpuNs / plain.cpuNs : 0);
+    worstP99 = std::max(worstP99, udp.p99);
+  }
+  std::sort(delivered.begin(), delivered.end());
+  std::sort(cpu.begin(), cpu.end());
+  const double deliveredMedian = delivered[delivered.size() / 2];
+  const double cpuMedian = cpu[cpu.size() / 2];
+  std::printf(
+      "\ndialog / plain loop over %d runs, median (lowest - highest): delivered %.2f (%.2f - %.2f), CPU per "
+      "datagram %.2f (%.2f - %.2f)\n",
+      kUdpRuns, deliveredMedian, delivered.front(), delivered.back(), cpuMedian, cpu.front(), cpu.back());
+  std::printf(
+      "read and wait system calls counted by the socket layer itself (recv, recvmmsg, FIONREAD, peeks, and the "
+      "pauses that let a flood gather)\n");
+  std::printf("%s CPU per datagram, dialog / plain loop: %.2f\n", title, cpuMedian);
+  std::printf("target CPU <= 1.3x: %s; delivered >= 0.8x: %s; lateness p99 < 5 ms: %s\n\n", Verdict(cpuMedian <= 1.3),
+              Verdict(deliveredMedian >= 0.8), Verdict(worstP99 < 5));
 }
 
 // The flood with the record window open, and with a log file taking every event if asked: what
@@ -491,11 +539,6 @@ RecordedFlood FloodDialogRecorded(int size, const std::string& logPath)
   dlg.Click(IDC_CONNECT);
   test::App().m_pMainWnd = nullptr;
   return r;
-}
-
-const char* Verdict(bool met)
-{
-  return met ? "met" : "MISSED";
 }
 
 // The send tools' pace: sends made against those due, and how far apart a peer saw them arrive.
@@ -796,42 +839,16 @@ int main(int argc, char** argv)
                 fastest > 0 ? dialogRate / fastest : 0, Verdict(dialogRate >= 0.9 * fastest),
                 Verdict(text.p99 < 5 && hex.p99 < 5));
   }
-  if (only.empty() || only == "udp") {
-    // Where the scheduler puts the sender swings a wall-clock fraction; the receiving thread's CPU
-    // time per datagram does not. Both, over several runs, each dialog run beside a plain one.
-    std::vector<double> delivered;
-    std::vector<double> cpu;
-    std::printf(
-        "| UDP, %d datagrams of %d bytes, run | delivered fraction | datagrams per second | receiver CPU ns "
-        "per datagram | read and wait system calls per datagram | timer lateness p50 / p99 (ms) |\n",
-        kDatagrams, kDatagram);
-    std::printf("|---|---|---|---|---|---|\n");
-    double worstP99 = 0;
-    for (int run = 1; run <= kUdpRuns; ++run) {
-      const Flood udp = FloodDialogUdp();
-      const Flood plain = FloodPlainUdp();
-      std::printf("| %d: dialog | %.3f | %.0f | %.0f | %.2f | %.1f / %.1f |\n", run, udp.delivered, udp.rate, udp.cpuNs,
-                  udp.calls, udp.p50, udp.p99);
-      std::printf("| %d: plain receiving loop | %.3f | %.0f | %.0f | %.2f | |\n", run, plain.delivered, plain.rate,
-                  plain.cpuNs, plain.calls);
-      delivered.push_back(plain.delivered > 0 ? udp.delivered / plain.delivered : 0);
-      cpu.push_back(plain.cpuNs > 0 ? udp.cpuNs / plain.cpuNs : 0);
-      worstP99 = std::max(worstP99, udp.p99);
-    }
-    std::sort(delivered.begin(), delivered.end());
-    std::sort(cpu.begin(), cpu.end());
-    const double deliveredMedian = delivered[delivered.size() / 2];
-    const double cpuMedian = cpu[cpu.size() / 2];
-    std::printf(
-        "\ndialog / plain loop over %d runs, median (lowest - highest): delivered %.2f (%.2f - %.2f), CPU per "
-        "datagram %.2f (%.2f - %.2f)\n",
-        kUdpRuns, deliveredMedian, delivered.front(), delivered.back(), cpuMedian, cpu.front(), cpu.back());
-    std::printf(
-        "read and wait system calls counted by the socket layer itself (recv, recvmmsg, FIONREAD, peeks, and the "
-        "pauses that let a flood gather)\n");
-    std::printf("UDP CPU per datagram, dialog / plain loop: %.2f\n", cpuMedian);
-    std::printf("target CPU <= 1.3x: %s; delivered >= 0.8x: %s; lateness p99 < 5 ms: %s\n", Verdict(cpuMedian <= 1.3),
-                Verdict(deliveredMedian >= 0.8), Verdict(worstP99 < 5));
+  if (only.empty() || only == "udp")
+    UdpFloods("UDP", [](FloodDlg&) {});
+  if (only == "display") {
+    UdpFloods("UDP, the receive display with time and sender, a break per chunk, controls as dots", [](FloodDlg& dlg) {
+      CRecvOptions options;
+      options.bShowPeer = TRUE;
+      options.bBreakPerChunk = TRUE;
+      options.nControls = CONTROLS_DOT;
+      dlg.SetDisplayOptions(options);
+    });
   }
   const double rss = PeakRssMb();
   std::printf("peak resident memory: %.1f MB (target < 60 MB: %s)\n", rss, Verdict(rss < 60));

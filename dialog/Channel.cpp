@@ -216,7 +216,23 @@ SEND_RESULT CSocketTestDlg::Send(const CHANNEL_PEER& to, const BYTE* pData, int 
   }
   if (result.nSent > 0)
     AddSent(result.nSent);
+  if (m_display.ShowsSent() && result.nFailed + result.nRefused + result.nSkipped < result.nTargets)
+    ShowSentChunk(to, pData, (nFlags & SEND_PARTIAL) ? result.nSent : nLength, result.nTargets);
   return result;
+}
+
+// The display shows what was sent as it shows what came, with 发 and where it went.
+void CSocketTestDlg::ShowSentChunk(const CHANNEL_PEER& to, const BYTE* pData, int nLength, int nTargets)
+{
+  JOURNAL_CHUNK chunk{platform::WallClockMicros(), to.end, 0, true, m_ends.protocol == TRAFFIC_TCP, false, 0, nLength};
+  if (to.kind == CHANNEL_PEER::PEER_CHANNEL)
+    chunk.peer = m_ends.peer;
+  if (to.kind == CHANNEL_PEER::PEER_ALL_CLIENTS)
+    chunk.nClients = nTargets;
+  if (const CClient* pClient = to.kind == CHANNEL_PEER::PEER_CLIENT ? m_clients.Find(to.hClient) : nullptr)
+    chunk.peer = pClient->peer;
+  m_display.AddChunk(chunk, pData);
+  ScheduleRedraw();
 }
 
 BOOL CSocketTestDlg::BuildSendBoxPayload(std::vector<BYTE>& payload)

@@ -27,11 +27,14 @@ BOOL CSocketTestDlg::OnInitDialog()
   SetRecvMenu();
   SetSendMenu();
   m_sendOptions.Load();
+  CRecvOptions recvOptions;
+  recvOptions.Load();
+  m_display.SetOptions(recvOptions, m_recvBuf, 0);
   SetIcon(m_hIcon, TRUE);
   SetIcon(m_hIcon, FALSE);
 
   m_nRecvLen = 0;
-  m_staging.Clear();
+  m_display.staging.Clear();
   std::memset(m_recvBuf, 0, sizeof m_recvBuf);
 
   CWinApp* pApp = AfxGetApp();

@@ -37,10 +37,14 @@ LRESULT CSocketTestDlg::OnSocketNotify(WPARAM wParam, LPARAM lParam)
   return 0;
 }
 
+// Paused, the display stays as it is while the buffer goes on taking what comes.
 void CSocketTestDlg::RedrawReceiveDisplay()
 {
-  m_staging.MergeInto(m_recvBuf, RECV_BUFFER_SIZE, &m_nRecvLen);
-  const CString strText = RenderReceiveBuffer(m_recvBuf, m_nRecvLen, IsChecked(IDC_HEX_RECV));
+  m_display.staging.MergeInto(m_recvBuf, RECV_BUFFER_SIZE, &m_nRecvLen);
+  if (m_display.bPaused)
+    return;
+  const BOOL bCut = m_nRecvLen == RECV_BUFFER_SIZE;
+  const CString strText = m_display.Render(m_recvBuf, m_nRecvLen, bCut, IsChecked(IDC_HEX_RECV));
   CWnd* pDisplay = GetDlgItem(IDC_RECV_TEXT);
   pDisplay->SetWindowText(strText);
   const LRESULT nLines = pDisplay->SendMessage(EM_GETLINECOUNT);
@@ -81,7 +85,7 @@ void CSocketTestDlg::ReceiveChunk(SOCKET s, BOOL bStream, CClient* pClient)
   sockaddr_in addrFrom{};
   int nFromLen = sizeof addrFrom;
   // Nothing past what a read returns is ever looked at, so the read space is not cleared first.
-  BYTE* pChunk = m_staging.Space(RECV_BUFFER_SIZE);
+  BYTE* pChunk = m_display.staging.Space(RECV_BUFFER_SIZE);
   char* pRead = reinterpret_cast<char*>(pChunk);
   const int nRead = bStream
                         ? recv(s, pRead, READ_BUFFER_SIZE, 0)
@@ -100,21 +104,31 @@ void CSocketTestDlg::ReceiveChunk(SOCKET s, BOOL bStream, CClient* pClient)
     chunk.from = CHANNEL_PEER::Address(EndpointOf(addrFrom));
     m_record.AddData(TRAFFIC_RECEIVED, m_ends.protocol, m_ends.recvLocal, chunk.from.end, pChunk, nRead);
   }
-  m_staging.Commit(nRead);
+  m_display.staging.Commit(nRead);
   m_nRecvBytes = WrappingAdd(m_nRecvBytes, nRead);
+  if (m_display.KeepsChunks()) {
+    const TRAFFIC_EVENT& event = m_record.GetEvent(m_record.GetCount() - 1);
+    m_display.AddChunk({event.nTimeMicros, event.peer, 0, false, bStream != FALSE, false, 0, nRead}, pChunk);
+  }
   OfferChunk(chunk);
   if (nRead == 0)
     return;
-  // Redrawing per chunk would hold a flood to a few chunks a second: the display, the counter's
-  // text and the cue follow at most once a frame, and the last chunk is on screen a frame later.
-  // While the timer has a redraw coming, a chunk needs no look at the clock.
-  if (m_staging.bRedrawPending)
+  m_display.staging.bCueDue = TRUE;
+  ScheduleRedraw();
+}
+
+// Redrawing per chunk would hold a flood to a few chunks a second: the display, the counter's
+// text and the cue follow at most once a frame, and the last chunk is on screen a frame later.
+// While the timer has a redraw coming, a chunk needs no look at the clock.
+void CSocketTestDlg::ScheduleRedraw()
+{
+  if (m_display.staging.bRedrawPending)
     return;
-  const std::uint64_t nSinceRedraw = GetTickCount64() - m_staging.nLastRedrawTick;
+  const std::uint64_t nSinceRedraw = GetTickCount64() - m_display.staging.nLastRedrawTick;
   if (nSinceRedraw >= RECV_REDRAW_INTERVAL_MS) {
     ShowReceived();
   } else {
-    m_staging.bRedrawPending = TRUE;
+    m_display.staging.bRedrawPending = TRUE;
     SetTimer(ID_TIMER_RECV_REDRAW, static_cast<UINT>(RECV_REDRAW_INTERVAL_MS - nSinceRedraw), nullptr);
   }
 }
@@ -122,15 +136,18 @@ void CSocketTestDlg::ReceiveChunk(SOCKET s, BOOL bStream, CClient* pClient)
 void CSocketTestDlg::ShowReceived()
 {
   // A redraw due now makes a pending one needless: two in a row would break the frame pace.
-  if (m_staging.bRedrawPending) {
+  if (m_display.staging.bRedrawPending) {
     KillTimer(ID_TIMER_RECV_REDRAW);
-    m_staging.bRedrawPending = FALSE;
+    m_display.staging.bRedrawPending = FALSE;
   }
-  m_staging.nLastRedrawTick = GetTickCount64();
+  m_display.staging.nLastRedrawTick = GetTickCount64();
   RedrawReceiveDisplay();
   CString strCount;
   strCount.Format("%d", m_nRecvBytes);
   GetDlgItem(IDC_RECV_COUNT)->SetWindowText(strCount);
+  if (!m_display.staging.bCueDue)
+    return;
+  m_display.staging.bCueDue = FALSE;
   PlaySound(MAKEINTRESOURCE(IDR_WAVE_RECEIVE), AfxGetResourceHandle(), SND_RESOURCE | SND_ASYNC);
 }
 
@@ -161,7 +178,8 @@ void CSocketTestDlg::OnHexRecv()
 void CSocketTestDlg::OnClearRecv()
 {
   m_nRecvLen = 0;
-  m_staging.Clear();
+  m_display.staging.Clear();
+  m_display.Clear();
   std::memset(m_recvBuf, 0, sizeof m_recvBuf);
   GetDlgItem(IDC_RECV_TEXT)->SetWindowText("");
 }

@@ -6,7 +6,6 @@
 #include "dialog/Pcapng.h"
 #include "dialog/TrafficDlg.h"
 #include "platform/cfiledialog.h"
-#include "platform/cmenu.h"
 #include "platform/cwinapp.h"
 #include "platform/route.h"
 
@@ -77,15 +76,6 @@ void CSocketTestDlg::RecordSend(int nSent, const BYTE* pData, int nLength, const
     m_record.AddEvent(TRAFFIC_SEND_FAILED, m_ends.protocol, local, peer, nError, nLength);
 }
 
-void CSocketTestDlg::SetRecvMenu()
-{
-  CMenu menu;
-  menu.AppendMenu(MF_STRING, ID_TRAFFIC_SHOW, "通信记录(&R)...");
-  menu.AppendMenu(MF_STRING, ID_TRAFFIC_LOG, m_log.IsLogging() ? "停止记录到文件(&L)" : "记录到文件(&L)...");
-  menu.AppendMenu(MF_STRING, ID_RECV_SAVE, "保存接收数据(&S)...");
-  GetDlgItem(IDC_RECV_TEXT)->SetContextMenuItems(menu);
-}
-
 void CSocketTestDlg::UpdateTrafficWindow()
 {
   SetRecvMenu();
@@ -100,6 +90,7 @@ void CSocketTestDlg::OnTrafficShow()
     return;
   }
   m_pTrafficDlg = std::make_unique<CTrafficDlg>(m_record, m_log, this);
+  m_pTrafficDlg->SetTextEncoding(m_display.Options().nEncoding);
   if (!m_pTrafficDlg->Create(CTrafficDlg::IDD, this))
     m_pTrafficDlg.reset();
 }
@@ -152,7 +143,7 @@ void CSocketTestDlg::OnRecvSave()
   CFileDialog dlg(FALSE, "bin", "received.bin", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, kReceivedFilter, this);
   if (dlg.DoModal() != IDOK)
     return;
-  m_staging.MergeInto(m_recvBuf, RECV_BUFFER_SIZE, &m_nRecvLen);
+  m_display.staging.MergeInto(m_recvBuf, RECV_BUFFER_SIZE, &m_nRecvLen);
   if (dlg.m_ofn.nFilterIndex != RECV_SAVE_TEXT) {
     SaveBytes(dlg.GetPathName(), m_recvBuf, m_nRecvLen);
     return;

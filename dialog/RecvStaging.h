@@ -26,6 +26,8 @@ public:
   // The display is redrawn at most once a frame: when it last was, and whether a redraw waits.
   std::uint64_t nLastRedrawTick = 0;
   BOOL bRedrawPending = FALSE;
+  // A chunk came in since the last redraw: the cue sounds with it (a sent chunk shown does not).
+  BOOL bCueDue = FALSE;
 
 private:
   // Only what reads wrote is ever looked at, so it is not cleared: half a megabyte less to touch at

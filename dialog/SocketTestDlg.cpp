@@ -83,6 +83,8 @@ BEGIN_MESSAGE_MAP(CSocketTestDlg, CDialog)
   ON_COMMAND(ID_TIMED_SEND, OnTimedSend)
   ON_COMMAND(ID_SEND_FILE, OnSendFile)
   ON_COMMAND(ID_SEND_OPTIONS, OnSendOptions)
+  ON_COMMAND(ID_RECV_OPTIONS, OnRecvOptions)
+  ON_COMMAND(ID_RECV_PAUSE, OnRecvPause)
 END_MESSAGE_MAP()
 
 int CSocketTestDlg::GetMode()

@@ -4,7 +4,7 @@
 
 #include "dialog/Channel.h"
 #include "dialog/ClientTable.h"
-#include "dialog/RecvStaging.h"
+#include "dialog/RecvDisplay.h"
 #include "dialog/SendOptions.h"
 #include "dialog/SocketErrors.h"
 #include "dialog/TrafficLog.h"
@@ -139,7 +139,8 @@ protected:
   DWORD m_dwDestIP = 0;
   BYTE m_recvBuf[RECV_BUFFER_SIZE] = {};
   CString m_strTitle;
-  CRecvStaging m_staging;
+  // The display's staging, pace, options, chunks and pause.
+  CRecvDisplay m_display{RECV_BUFFER_SIZE};
   MODE_FIELDS m_fields;
   CSendOptions m_sendOptions;
   // The traffic record runs from start-up; its window is made when first asked for.
@@ -181,6 +182,8 @@ protected:
   void OnTimedSend();
   void OnSendFile();
   void OnSendOptions();
+  void OnRecvOptions();
+  void OnRecvPause();
   DECLARE_MESSAGE_MAP()
 
   void LoadVersionTitle();
@@ -228,6 +231,9 @@ private:
   void UpdateTrafficWindow();
   void RedrawReceiveDisplay();
   void ShowReceived();
+  void ScheduleRedraw();
+  void ShowSentChunk(const CHANNEL_PEER& to, const BYTE* pData, int nLength, int nTargets);
+  CWnd* ReceiveGroup();
   BOOL IsChecked(int nID);
 
   // Sends made while the sent counter's text is held, and whether any changed the number.

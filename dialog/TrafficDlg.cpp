@@ -140,7 +140,14 @@ void CTrafficDlg::OnGetDispInfo(NMHDR* pNMHDR, LRESULT* pResult)
   const TRAFFIC_EVENT& event = m_record.GetEvent(static_cast<int>(nNumber - nFirst));
   BYTE preview[std::max(TRAFFIC_HEX_PREVIEW, TRAFFIC_TEXT_PREVIEW)];
   const int nHeld = m_record.CopyPayload(event, preview, static_cast<int>(sizeof preview));
-  CopyCellText(TrafficColumnText(event, preview, nHeld, item.iSubItem), item.pszText, item.cchTextMax);
+  CopyCellText(TrafficColumnText(event, preview, nHeld, item.iSubItem, m_nEncoding), item.pszText, item.cchTextMax);
+}
+
+void CTrafficDlg::SetTextEncoding(int nEncoding)
+{
+  m_nEncoding = nEncoding;
+  if (CWnd* pList = GetDlgItem(IDC_TRAFFIC_LIST))
+    pList->SendMessage(LVM_SETITEMCOUNT, static_cast<WPARAM>(m_nShownCount), LVSICF_NOSCROLL);
 }
 
 void CTrafficDlg::OnClear()

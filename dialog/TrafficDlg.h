@@ -21,6 +21,8 @@ public:
 
   // Shows what the record and the log hold now.
   void Refresh();
+  // The encoding the 文本 column decodes with, as the receive display's.
+  void SetTextEncoding(int nEncoding);
 
 protected:
   BOOL OnInitDialog() override;
@@ -46,4 +48,5 @@ private:
   std::uint64_t m_nShownFirst = 0;
   CString m_strStatus;
   BOOL m_bShownLogging = FALSE;
+  int m_nEncoding = 0;
 };

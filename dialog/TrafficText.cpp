@@ -1,5 +1,6 @@
 #include "dialog/TrafficText.h"
 
+#include "codec/textcodec.h"
 #include "dialog/SocketErrors.h"
 #include "platform/clock.h"
 
@@ -138,15 +139,29 @@ CString TrafficEndpointText(const TRAFFIC_ENDPOINT& ep)
   return CString(std::move(str));
 }
 
-CString TrafficColumnText(const TRAFFIC_EVENT& e, const BYTE* pPayload, int nHeld, int nColumn)
+CString TrafficTimeText(std::int64_t nTimeMicros)
+{
+  std::string out = LocalSecondOf(SecondOf(nTimeMicros)).text.substr(11);
+  AppendMillis(out, nTimeMicros);
+  return CString(std::move(out));
+}
+
+CString TrafficCellText(const BYTE* p, int n, int nEncoding)
+{
+  std::string out;
+  DecodeText(p, n, nEncoding, CONTROLS_DOT, false, out);
+  std::replace_if(
+      out.begin(), out.end(), [](char c) { return c == '\r' || c == '\n' || c == '\t'; }, '.');
+  return CString(std::move(out));
+}
+
+CString TrafficColumnText(const TRAFFIC_EVENT& e, const BYTE* pPayload, int nHeld, int nColumn, int nEncoding)
 {
   std::string out;
   switch (nColumn) {
-  case TRAFFIC_COL_TIME: {
-    out = LocalSecondOf(SecondOf(e.nTimeMicros)).text.substr(11);
-    AppendMillis(out, e.nTimeMicros);
+  case TRAFFIC_COL_TIME:
+    out = TrafficTimeText(e.nTimeMicros).str();
     break;
-  }
   case TRAFFIC_COL_EVENT:
     out = EventName(e.kind);
     break;
@@ -170,7 +185,7 @@ CString TrafficColumnText(const TRAFFIC_EVENT& e, const BYTE* pPayload, int nHel
       out = EventDetail(e);
       break;
     }
-    AppendPrintable(out, pPayload, std::min(nHeld, TRAFFIC_TEXT_PREVIEW));
+    out = TrafficCellText(pPayload, std::min(nHeld, TRAFFIC_TEXT_PREVIEW), nEncoding).str();
     if (e.nLength > TRAFFIC_TEXT_PREVIEW)
       out += "...";
     break;

@@ -21,8 +21,13 @@ inline constexpr int TRAFFIC_HEX_PREVIEW = 24;
 inline constexpr int TRAFFIC_TEXT_PREVIEW = 48;
 
 CString TrafficEndpointText(const TRAFFIC_ENDPOINT& endpoint);
+// A moment's local time of day: "12:34:56.789".
+CString TrafficTimeText(std::int64_t nTimeMicros);
+// Bytes as one line of a cell: decoded in the encoding, control bytes and line breaks as '.', a
+// character cut off at the end left out.
+CString TrafficCellText(const BYTE* p, int n, int nEncoding);
 // pPayload holds what the record still has of the event's payload, nHeld bytes.
-CString TrafficColumnText(const TRAFFIC_EVENT& event, const BYTE* pPayload, int nHeld, int nColumn);
+CString TrafficColumnText(const TRAFFIC_EVENT& event, const BYTE* pPayload, int nHeld, int nColumn, int nEncoding = 0);
 // One line, LF-terminated: local ISO 8601 time with milliseconds and offset, event, peer, length,
 // the whole payload in hex, then its printable text; tab-separated.
 void AppendTrafficLogLine(std::string& out, const TRAFFIC_EVENT& event, const BYTE* pPayload);

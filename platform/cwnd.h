@@ -43,6 +43,8 @@ public:
   CWnd* SetFocus();
   static CWnd* GetFocus();
   CMenu* GetSystemMenu(BOOL bRevert);
+  // GW_CHILD: the first child window; GW_HWNDNEXT: the next sibling; nullptr when none.
+  CWnd* GetWindow(UINT nCmd) const;
   // Items a control's context menu shows after a separator below its own entries; the one chosen
   // is posted to the control's window as WM_COMMAND with its id.
   void SetContextMenuItems(const CMenu& items);

@@ -12,6 +12,7 @@
 #define IDD_SEND_OPTIONS 106
 #define IDD_TIMED_SEND 107
 #define IDD_SEND_FILE 108
+#define IDD_RECV_OPTIONS 109
 #define IDR_MAINFRAME 128
 #define IDR_WAVE_RECEIVE 132
 
@@ -49,6 +50,11 @@
 #define IDC_FILE_PAUSE 1053
 #define IDC_FILE_START 1054
 #define IDC_FILE_STATUS 1055
+#define IDC_RECV_SHOW_PEER 1060
+#define IDC_RECV_SHOW_SENT 1061
+#define IDC_RECV_BREAK 1062
+#define IDC_RECV_CONTROLS 1063
+#define IDC_RECV_ENCODING 1064
 
 // Commands of the context menus, sent to the main dialog.
 #define ID_TRAFFIC_SHOW 32771
@@ -58,3 +64,5 @@
 #define ID_TIMED_SEND 32775
 #define ID_SEND_FILE 32776
 #define ID_SEND_OPTIONS 32777
+#define ID_RECV_OPTIONS 32778
+#define ID_RECV_PAUSE 32779

@@ -84,6 +84,24 @@ constexpr DialogInitEntry kSendOptionsInit[] = {
     {IDC_OPT_CHECKSUM, CB_ADDSTRING, "CRC-32"},
 };
 
+constexpr DialogItemTemplate kRecvOptionsItems[] = {
+    {IDC_RECV_SHOW_PEER, "Button", "每包前显示时间和来源(&T)", BS_AUTOCHECKBOX | WS_TABSTOP, 7, 8, 196, 10},
+    {IDC_RECV_SHOW_SENT, "Button", "也显示发送的数据(&S)", BS_AUTOCHECKBOX | WS_TABSTOP, 19, 21, 184, 10},
+    {IDC_RECV_BREAK, "Button", "每包换行(&B)", BS_AUTOCHECKBOX | WS_TABSTOP, 7, 34, 196, 10},
+    {IDC_STATIC, "Static", "控制字符:", kLabel, 7, 50, 96, 8},
+    {IDC_RECV_CONTROLS, "ComboBox", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 7, 60, 96, 60},
+    {IDC_STATIC, "Static", "文本编码:", kLabel, 109, 50, 94, 8},
+    {IDC_RECV_ENCODING, "ComboBox", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 109, 60, 94, 60},
+    {IDOK, "Button", "确定", BS_DEFPUSHBUTTON | WS_TABSTOP, 99, 82, 50, 14},
+    {IDCANCEL, "Button", "取消", BS_PUSHBUTTON | WS_TABSTOP, 153, 82, 50, 14},
+};
+
+constexpr DialogInitEntry kRecvOptionsInit[] = {
+    {IDC_RECV_CONTROLS, CB_ADDSTRING, "原样 (到零字节为止)"}, {IDC_RECV_CONTROLS, CB_ADDSTRING, "显示为 ."},
+    {IDC_RECV_CONTROLS, CB_ADDSTRING, "显示为 \\xHH"},        {IDC_RECV_ENCODING, CB_ADDSTRING, "UTF-8"},
+    {IDC_RECV_ENCODING, CB_ADDSTRING, "GBK/GB18030"},
+};
+
 constexpr DialogItemTemplate kTimedSendItems[] = {
     {IDC_STATIC, "Static", "间隔(毫秒):", kLabel, 7, 8, 60, 8},
     {IDC_TIMED_INTERVAL, "Edit", "", kPortEdit | ES_NUMBER, 7, 18, 70, 13},
@@ -130,6 +148,8 @@ constexpr DialogTemplate kDialogs[] = {
      {}},
     {IDD_SEND_OPTIONS, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, 0, 210, 77, "发送设置", 9,
      kDialogFace, kSendOptionsItems, kSendOptionsInit},
+    {IDD_RECV_OPTIONS, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, 0, 210, 103, "接收设置", 9,
+     kDialogFace, kRecvOptionsItems, kRecvOptionsInit},
     {IDD_TIMED_SEND,
      WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT,
      0,

@@ -302,8 +302,10 @@ TEST_F(Server, WithNoDescriptorLeftConnectionsWaitWithoutSpinning)
   int port = 0;
   test::RecordingSocketLayer layer;
   auto dlg = Listening(&port);
-  std::vector<test::Fd> clients;
-  // Painting starts the threads it draws with; they are there before the descriptors run out.
+  // Painting starts threads, which need descriptors: the window is out of sight meanwhile. One
+  // client taken first has the sanitizer's type checks of the notifiers done while it still can.
+  dlg->widget()->hide();
+  std::vector<test::Fd> clients = Connect(*dlg, port, 1);
   QTest::qWait(100);
   for (int i = 0; i < 5; ++i)
     clients.push_back(test::TcpConnect(port));
@@ -320,13 +322,13 @@ TEST_F(Server, WithNoDescriptorLeftConnectionsWaitWithoutSpinning)
   ::setrlimit(RLIMIT_NOFILE, &old);
   EXPECT_GE(tries, 2);
   EXPECT_LE(tries, 10) << "accept tried " << tries << " times in half a second";
-  EXPECT_EQ(dlg->ClientCount(), 0);
+  EXPECT_EQ(dlg->ClientCount(), 1);
   int waiting = 0;
   for (int i = 0; i < dlg->m_record.GetCount(); ++i)
     waiting += dlg->m_record.GetEvent(i).kind == TRAFFIC_ACCEPT_WAITING;
   EXPECT_EQ(waiting, 1);
   // Descriptors again: the connections that waited are taken.
-  EXPECT_TRUE(Clients(*dlg, 5));
+  EXPECT_TRUE(Clients(*dlg, 6));
   EXPECT_TRUE(m_boxes.empty());
 }
 

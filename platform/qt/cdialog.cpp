@@ -8,6 +8,7 @@
 #include "platform/qt/code_page.h"
 #include "platform/qt/controls.h"
 #include "platform/qt/dialog_widget.h"
+#include "platform/qt/edit_menu.h"
 #include "platform/qt/end_session.h"
 #include "platform/qt/palette.h"
 #include "platform/qt/startup_qt.h"
@@ -29,6 +30,7 @@
 #include <QPushButton>
 
 #include <map>
+#include <vector>
 
 namespace {
 constexpr const char* kAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
@@ -60,6 +62,8 @@ struct CDialog::Impl {
   const DialogTemplate* pTemplate = nullptr;
   QPointer<platform::DialogWidget> widget;
   std::map<int, std::unique_ptr<CWnd>> controls;
+  // The controls without an id (labels, group boxes), reached only by walking the children.
+  std::vector<std::unique_ptr<CWnd>> anonymous;
   QEventLoop* loop = nullptr;
   int result = -1;
   bool ended = false;
@@ -165,8 +169,11 @@ BOOL CDialog::createIndirect()
       d->defaultButtonId = item.id;
     if (const char* label = LabellingText(t, item))
       c->setAccessibleName(platform::fromCodePage(label));
-    if (item.id == IDC_STATIC)
+    if (item.id == IDC_STATIC) {
+      d->anonymous.push_back(std::make_unique<CWnd>());
+      d->anonymous.back()->attach(c, IDC_STATIC);
       continue;
+    }
     auto& ctl = d->controls[item.id];
     ctl = std::make_unique<CWnd>();
     ctl->attach(c, item.id);
@@ -193,6 +200,7 @@ void CDialog::destroyWindow()
 {
   DestroyTimers();
   d->controls.clear();
+  d->anonymous.clear();
   if (d->widget) {
     d->widget->hide();
     delete d->widget.data();
@@ -376,6 +384,7 @@ void CDialog::showSystemMenu(bool bAtCursor)
       continue;
     }
     QAction* action = popup.addAction(platform::fromCodePage(item.text));
+    platform::SetMenuItemState(action, item.nFlags);
     action->setData(item.nID);
   }
   const QPoint where = bAtCursor ? QCursor::pos() : d->widget->mapToGlobal(QPoint(0, 0));

@@ -306,6 +306,32 @@ CWnd* CWnd::GetFocus()
   return window ? CWnd::fromWidget(window) : nullptr;
 }
 
+namespace {
+// The first window among the widgets of the list from `from` on.
+CWnd* firstWindowOf(const QObjectList& list, qsizetype from)
+{
+  for (qsizetype i = from; i < list.size(); ++i) {
+    auto* widget = qobject_cast<QWidget*>(list.at(i));
+    if (CWnd* pWnd = widget ? CWnd::fromWidget(widget) : nullptr)
+      return pWnd;
+  }
+  return nullptr;
+}
+}  // namespace
+
+CWnd* CWnd::GetWindow(UINT nCmd) const
+{
+  if (!m_pWidget)
+    return nullptr;
+  if (nCmd == GW_CHILD)
+    return firstWindowOf(m_pWidget->children(), 0);
+  QWidget* parent = nCmd == GW_HWNDNEXT ? m_pWidget->parentWidget() : nullptr;
+  if (!parent)
+    return nullptr;
+  const QObjectList& siblings = parent->children();
+  return firstWindowOf(siblings, siblings.indexOf(m_pWidget) + 1);
+}
+
 CMenu* CWnd::GetSystemMenu(BOOL bRevert)
 {
   if (bRevert) {

@@ -109,6 +109,13 @@ protected:
 
 }  // namespace
 
+void SetMenuItemState(QAction* action, UINT nFlags)
+{
+  action->setEnabled(!(nFlags & MF_GRAYED));
+  action->setCheckable((nFlags & MF_CHECKED) != 0);
+  action->setChecked((nFlags & MF_CHECKED) != 0);
+}
+
 void AppendOwnerItems(QMenu& menu, QWidget* control)
 {
   const CWnd* pControl = CWnd::fromWidget(control);
@@ -122,6 +129,7 @@ void AppendOwnerItems(QMenu& menu, QWidget* control)
       continue;
     }
     QAction* action = menu.addAction(fromCodePage(item.text));
+    SetMenuItemState(action, item.nFlags);
     const UINT nID = item.nID;
     // Posted, so the command runs once the menu has closed, not inside its loop.
     QObject::connect(action, &QAction::triggered, control, [control, nID] {

@@ -3,12 +3,18 @@
 // offers is left to its owner.
 #pragma once
 
+#include "platform/windef.h"
+
+class QAction;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
 class QWidget;
 
 namespace platform {
+
+// A menu item's MF_GRAYED and MF_CHECKED on the action that shows it.
+void SetMenuItemState(QAction* action, UINT nFlags);
 
 // The items the control's owner set (CWnd::SetContextMenuItems), after a separator.
 void AppendOwnerItems(QMenu& menu, QWidget* control);

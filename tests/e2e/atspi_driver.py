@@ -212,7 +212,22 @@ class Dialog:
         self.keys("ctrl+a")
         self.type(str(path))
         self.keys("Return")
-        wait_until(lambda: all(name != title for _, name in self.windows()), 5, what="the file dialog to close")
+        wait_until(lambda: all(name != title for _, name in self.windows()), 15, what="the file dialog to close")
+
+    def open_from_menu(self, control, key, *mnemonic, title):
+        """A control's context menu, from the keyboard (Qt leaves popup menus out of the accessible
+        tree), and the entry its mnemonic chooses; the window it opens."""
+        self.focus(control)
+        self.keys(key)
+        self.keys(*mnemonic)
+        return self.wait_window(pyatspi.ROLE_DIALOG, title)
+
+    def choose(self, combo, index, expected):
+        """A combo box's item, through the keyboard, as AT-SPI cannot choose one."""
+        combo.queryComponent().grabFocus()
+        wait_until(lambda: fresh(combo).getState().contains(pyatspi.STATE_FOCUSED), 5, what=f"{combo.name!r} focused")
+        self.keys("Home", *(["Down"] * index))
+        wait_until(lambda: text_of(combo) == expected, 5, what=f"{expected!r} chosen")
 
     def close_by_window_manager(self):
         request_close(self.display, self.window)

@@ -25,6 +25,7 @@ class TestDlg : public CSocketTestDlg {
 public:
   using CSocketTestDlg::m_byLastType;
   using CSocketTestDlg::m_clients;
+  using CSocketTestDlg::m_display;
   using CSocketTestDlg::m_dwDestIP;
   using CSocketTestDlg::m_log;
   using CSocketTestDlg::m_nRecvLen;
@@ -34,7 +35,7 @@ public:
   using CSocketTestDlg::m_sendOptions;
   using CSocketTestDlg::m_socket;
   using CSocketTestDlg::m_strTitle;
-  bool RedrawPending() const { return m_staging.bRedrawPending != FALSE; }
+  bool RedrawPending() const { return m_display.staging.bRedrawPending != FALSE; }
   int ClientCount() const { return m_clients.GetCount(); }
   // Bytes the channel's own socket holds back.
   std::size_t Waiting() const { return m_outbound.GetWaiting(); }
