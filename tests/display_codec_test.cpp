@@ -14,6 +14,12 @@ const BYTE* Bytes(const std::string& s)
   return reinterpret_cast<const BYTE*>(s.data());
 }
 
+// A literal outlives the table that points into it; a temporary string would not.
+const BYTE* Bytes(const char* psz)
+{
+  return reinterpret_cast<const BYTE*>(psz);
+}
+
 std::string Decode(const std::string& bytes, int nEncoding, int nControls, bool bFinal = true, int* pnUsed = nullptr)
 {
   std::string out;
