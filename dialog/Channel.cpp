@@ -54,8 +54,10 @@ BOOL CSocketTestDlg::IsStream()
 
 CHANNEL_PEER CSocketTestDlg::DefaultPeer()
 {
-  if (GetMode() == MODE_TCP_SERVER)
-    return CHANNEL_PEER::AllClients();
+  if (GetMode() == MODE_TCP_SERVER) {
+    const CClient* pTarget = m_clients.GetTarget();
+    return pTarget ? CHANNEL_PEER::Client(pTarget->hSocket, pTarget->peer) : CHANNEL_PEER::AllClients();
+  }
   return CHANNEL_PEER::Channel(m_ends.peer);
 }
 

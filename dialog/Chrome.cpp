@@ -10,6 +10,10 @@ void CSocketTestDlg::OnSysCommand(UINT nID, LPARAM lParam)
     OnTrafficShow();
     return;
   }
+  if ((nID & 0xFFF0) == IDM_CLIENTS) {
+    OnClientList();
+    return;
+  }
   if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
     CAboutDlg dlgAbout;
     dlgAbout.DoModal();

@@ -42,6 +42,8 @@ void CClientTable::Close(SOCKET hSocket)
   closesocket(hSocket);
   m_clients.erase(it);
   ++m_nSerial;
+  if (hSocket == hTarget)
+    hTarget = INVALID_SOCKET;
 }
 
 // The newest first, as clients used to be let go.

@@ -48,6 +48,10 @@ public:
   // Grows with every client that comes or goes, so a viewer can tell it has news.
   std::uint64_t GetSerial() const { return m_nSerial; }
 
+  // Where a send without a named client goes: this one (until it leaves), or every client.
+  ws::SOCKET hTarget = ws::INVALID_SOCKET;
+  CClient* GetTarget() const { return Find(hTarget); }
+
   // No descriptor was left for the last connection: new ones wait in the backlog a while, and the
   // record has said so once since a connection was last taken.
   BOOL bAcceptWaiting = FALSE;

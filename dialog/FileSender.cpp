@@ -9,7 +9,7 @@
 using namespace ws;
 
 namespace {
-constexpr const char* kNotInServerMode = "服务器模式下不能发送文件.";
+constexpr const char* kNoClientChosen = "请先在客户端列表中选择一个客户端作为发送目标.";
 constexpr UINT_PTR kTimerPause = 1;
 constexpr UINT WM_FILE_CONTINUE = WM_USER + 1;
 }  // namespace
@@ -36,7 +36,7 @@ BOOL CFileSender::Start(LPCTSTR lpszPath, int nDatagram, int nPauseMs)
     return FALSE;
   m_peer = m_channel.DefaultPeer();
   if (m_peer.kind == CHANNEL_PEER::PEER_ALL_CLIENTS) {
-    AfxMessageBox(kNotInServerMode);
+    AfxMessageBox(kNoClientChosen);
     return FALSE;
   }
   if (!m_file.Open(lpszPath, CFile::modeRead)) {

@@ -19,6 +19,10 @@ BOOL CSocketTestDlg::OnInitDialog()
     strTrafficMenu.LoadString(IDS_TRAFFIC);
     if (!strTrafficMenu.IsEmpty())
       pSysMenu->AppendMenu(MF_STRING, IDM_TRAFFIC, strTrafficMenu);
+    CString strClientsMenu;
+    strClientsMenu.LoadString(IDS_CLIENTS);
+    if (!strClientsMenu.IsEmpty())
+      pSysMenu->AppendMenu(MF_STRING, IDM_CLIENTS, strClientsMenu);
     if (!strAboutMenu.IsEmpty()) {
       pSysMenu->AppendMenu(MF_SEPARATOR);
       pSysMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, strAboutMenu);
@@ -48,8 +52,9 @@ BOOL CSocketTestDlg::OnInitDialog()
   GetDlgItem(IDC_MODE)->SendMessage(CB_INSERTSTRING, MODE_TCP_SERVER, reinterpret_cast<LPARAM>(MODE_TCP_SERVER_ITEM));
   GetDlgItem(IDC_MODE)->SendMessage(CB_SETCURSEL, m_byLastType);
   SetClosedCaption(GetMode());
-  ShowModeFields(GetMode());
   UpdateData(FALSE);
+  ShowModeFields(GetMode());
+  UpdateClientMenus();
 
   LoadVersionTitle();
   SetWindowText(m_strTitle);

@@ -275,6 +275,7 @@ BOOL WritePcapng(const CTrafficRecord& record, CFile& file)
       break;
     case TRAFFIC_CLOSED:
     case TRAFFIC_CLIENT_CLOSED:
+    case TRAFFIC_CLIENT_DROPPED:
       capture.Closing(e);
       break;
     default:

@@ -1,12 +1,23 @@
-// The TCP server mode: listening, the connected clients, and sending to all of them.
+// The TCP server mode: listening, the connected clients, and sending to all of them or to one.
 #include "dialog/SocketTestDlg.h"
 
+#include "dialog/ToolBox.h"
+#include "dialog/TrafficText.h"
 #include "platform/clock.h"
+#include "platform/cmenu.h"
 #include "platform/cwinapp.h"
+#include "platform/ddx.h"
+
+#include <algorithm>
 
 using namespace ws;
 
 namespace {
+constexpr const char* kDestLabel = "目标IP:";
+constexpr const char* kListenLabel = "监听地址:";
+constexpr const char* kLocalPortLabel = "指定本地端口:";
+constexpr const char* kListenPortLabel = "监听端口:";
+
 CString DottedAddress(const sockaddr_in& addr)
 {
   const DWORD dw = ntohl(addr.sin_addr.s_addr);
@@ -14,13 +25,27 @@ CString DottedAddress(const sockaddr_in& addr)
   str.Format("%u.%u.%u.%u", (dw >> 24) & 0xFF, (dw >> 16) & 0xFF, (dw >> 8) & 0xFF, dw & 0xFF);
   return str;
 }
+
+// The longer label takes the width of the control it names rather than lose its colon.
+void WidenTo(CWnd& label, CWnd& named, CWnd& parent)
+{
+  RECT rcLabel{};
+  RECT rcNamed{};
+  label.GetWindowRect(&rcLabel);
+  named.GetWindowRect(&rcNamed);
+  parent.ScreenToClient(&rcLabel);
+  parent.ScreenToClient(&rcNamed);
+  const int nWidth = std::max(rcLabel.right - rcLabel.left, rcNamed.right - rcLabel.left);
+  label.MoveWindow(rcLabel.left, rcLabel.top, nWidth, rcLabel.bottom - rcLabel.top);
+}
 }  // namespace
 
 // The listen address is the address control's (blank or 0.0.0.0: every interface), the listen port
 // the local port edit's.
 BOOL CSocketTestDlg::OpenServer()
 {
-  UpdateData(TRUE);
+  if (!ReadServerFields())
+    return FALSE;
   if (m_ctlDestIP.SendMessage(IPM_ISBLANK))
     m_dwDestIP = 0;
   if (!CreateChannelSocket(TRUE))
@@ -50,12 +75,81 @@ BOOL CSocketTestDlg::OpenServer()
   return TRUE;
 }
 
+// The fields the server mode opens with, read as the open of the other modes reads all of them:
+// the destination port edit, empty in this mode, is left out.
+BOOL CSocketTestDlg::ReadServerFields()
+{
+  CDataExchange dx(this, TRUE);
+  DDX_Control(&dx, IDC_DEST_IP, m_ctlDestIP);
+  DDX_Text(&dx, IDC_LOCAL_PORT, m_nLocalPort);
+  DDX_Text(&dx, IDC_SENT_COUNT, m_nSentBytes);
+  DDX_Text(&dx, IDC_RECV_COUNT, m_nRecvBytes);
+  return TRUE;
+}
+
+// "Lanspry-1.0.0.12 - 监听 127.0.0.1:5020, 3 个客户端", and where sends go when one client is chosen.
 void CSocketTestDlg::ShowServerTitle()
 {
   CString strTitle;
   strTitle.Format("%s - 监听 %s:%u, %d 个客户端", static_cast<LPCTSTR>(m_strTitle),
                   static_cast<LPCTSTR>(DottedAddress(m_addrLocal)), ntohs(m_addrLocal.sin_port), m_clients.GetCount());
+  if (const CClient* pTarget = m_clients.GetTarget()) {
+    CString strTarget;
+    strTarget.Format("%s, 发送到 %s", static_cast<LPCTSTR>(strTitle),
+                     static_cast<LPCTSTR>(TrafficEndpointText(pTarget->peer)));
+    strTitle = strTarget;
+  }
   SetWindowText(strTitle);
+}
+
+// The server mode's fields say what they hold: the address listened on and its port.
+void CSocketTestDlg::ShowFieldLabels(BOOL bServer)
+{
+  for (CWnd* pChild = GetWindow(GW_CHILD); pChild; pChild = pChild->GetWindow(GW_HWNDNEXT)) {
+    CString strText;
+    pChild->GetWindowText(strText);
+    if (pChild->GetDlgCtrlID() != IDC_STATIC || !(strText == kDestLabel || strText == kListenLabel))
+      continue;
+    pChild->SetWindowText(bServer ? kListenLabel : kDestLabel);
+    WidenTo(*pChild, *GetDlgItem(IDC_DEST_IP), *this);
+  }
+  GetDlgItem(IDC_USE_LOCAL_PORT)->SetWindowText(bServer ? kListenPortLabel : kLocalPortLabel);
+}
+
+void CSocketTestDlg::UpdateClientMenus()
+{
+  const UINT nGrayed = GetMode() == MODE_TCP_SERVER ? 0 : MF_GRAYED;
+  if (CMenu* pSysMenu = GetSystemMenu(FALSE))
+    pSysMenu->EnableMenuItem(IDM_CLIENTS, nGrayed);
+  SetRecvMenu();
+}
+
+void CSocketTestDlg::OnClientList()
+{
+  if (GetMode() == MODE_TCP_SERVER)
+    m_pTools->ShowClientList();
+}
+
+LRESULT CSocketTestDlg::OnClientTarget(WPARAM wParam, LPARAM)
+{
+  const CClient* pClient = m_clients.Find(static_cast<SOCKET>(wParam));
+  m_clients.hTarget = pClient ? pClient->hSocket : INVALID_SOCKET;
+  if (m_socket != INVALID_SOCKET && GetMode() == MODE_TCP_SERVER)
+    ShowServerTitle();
+  return 0;
+}
+
+// 断开: the client goes, the others stay; the record says it was closed from here.
+LRESULT CSocketTestDlg::OnClientDrop(WPARAM wParam, LPARAM)
+{
+  CClient* pClient = m_clients.Find(static_cast<SOCKET>(wParam));
+  if (!pClient)
+    return 0;
+  DropWaiting(pClient->out, pClient->local, pClient->peer);
+  m_record.AddEvent(TRAFFIC_CLIENT_DROPPED, TRAFFIC_TCP, pClient->local, pClient->peer);
+  m_clients.Close(pClient->hSocket);
+  ShowServerTitle();
+  return 0;
 }
 
 void CSocketTestDlg::CloseServer()
@@ -80,6 +174,14 @@ void CSocketTestDlg::ShowModeFields(int nMode)
   } else if (!bServer && m_fields.bServer) {
     pUseLocalPort->SendMessage(BM_SETCHECK, m_fields.bUseLocalPortOutside ? BST_CHECKED : BST_UNCHECKED);
   }
+  if (bServer && !m_fields.bServer) {
+    GetDlgItem(IDC_DEST_PORT)->GetWindowText(m_fields.strDestPort);
+    GetDlgItem(IDC_DEST_PORT)->SetWindowText("");
+  } else if (!bServer && m_fields.bServer) {
+    GetDlgItem(IDC_DEST_PORT)->SetWindowText(m_fields.strDestPort);
+  }
+  if (bServer != m_fields.bServer)
+    ShowFieldLabels(bServer);
   m_fields.bServer = bServer;
   EnableIfChecked(IDC_LOCAL_PORT, IDC_USE_LOCAL_PORT);
   GetDlgItem(IDC_DEST_PORT)->EnableWindow(!bServer);

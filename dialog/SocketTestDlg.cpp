@@ -1,6 +1,7 @@
 // Channel state, data exchange, message map and the small handlers.
 #include "dialog/SocketTestDlg.h"
 
+#include "dialog/ClientListDlg.h"
 #include "dialog/ToolBox.h"
 #include "dialog/TrafficDlg.h"
 #include "platform/cwinapp.h"
@@ -21,7 +22,7 @@ CSocketTestDlg::CSocketTestDlg(CWnd* pParent)
       m_nRecvBytes(0),
       m_hIcon(AfxGetApp() ? AfxGetApp()->LoadIcon(IDR_MAINFRAME) : nullptr),
       m_socket(INVALID_SOCKET),
-      m_pTools(std::make_unique<CToolBox>(*this, this))
+      m_pTools(std::make_unique<CToolBox>(*this, m_clients, this))
 {
   // A failed write is told from the message loop, not from inside the read that logged it.
   m_log.SetFailureHandler([](void* p) { static_cast<CSocketTestDlg*>(p)->PostMessage(WM_TRAFFIC_LOG_FAILED); }, this);
@@ -85,6 +86,9 @@ BEGIN_MESSAGE_MAP(CSocketTestDlg, CDialog)
   ON_COMMAND(ID_SEND_OPTIONS, OnSendOptions)
   ON_COMMAND(ID_RECV_OPTIONS, OnRecvOptions)
   ON_COMMAND(ID_RECV_PAUSE, OnRecvPause)
+  ON_COMMAND(ID_CLIENT_LIST, OnClientList)
+  ON_MESSAGE(WM_CLIENT_TARGET, OnClientTarget)
+  ON_MESSAGE(WM_CLIENT_DROP, OnClientDrop)
 END_MESSAGE_MAP()
 
 int CSocketTestDlg::GetMode()
@@ -115,6 +119,7 @@ void CSocketTestDlg::OnSelchangeMode()
 {
   SetClosedCaption(GetMode());
   ShowModeFields(GetMode());
+  UpdateClientMenus();
 }
 
 void CSocketTestDlg::OnUseLocalPort()

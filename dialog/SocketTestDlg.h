@@ -91,10 +91,12 @@ struct SEND_TARGET {
   TRAFFIC_ENDPOINT peer;
 };
 
-// The fields show the server mode's; the local port check box as it was before they did.
+// The fields show the server mode's; the local port check box and the destination port as they
+// were before they did.
 struct MODE_FIELDS {
   BOOL bServer = FALSE;
   BOOL bUseLocalPortOutside = FALSE;
+  CString strDestPort;
 };
 
 class CSocketTestDlg : public CDialog, public CChannel {
@@ -184,6 +186,9 @@ protected:
   void OnSendOptions();
   void OnRecvOptions();
   void OnRecvPause();
+  void OnClientList();
+  LRESULT OnClientTarget(WPARAM wParam, LPARAM lParam);
+  LRESULT OnClientDrop(WPARAM wParam, LPARAM lParam);
   DECLARE_MESSAGE_MAP()
 
   void LoadVersionTitle();
@@ -204,6 +209,9 @@ private:
   void CloseClient(CClient& client);
   void CloseClients();
   void ShowServerTitle();
+  void ShowFieldLabels(BOOL bServer);
+  void UpdateClientMenus();
+  BOOL ReadServerFields();
   void ReceiveChunk(ws::SOCKET s, BOOL bStream, CClient* pClient = nullptr);
   void OfferChunk(CHANNEL_CHUNK& chunk);
   void OnSocketWritable(const CHANNEL_PEER& peer);

@@ -1,24 +1,28 @@
 #include "dialog/ToolBox.h"
 
+#include "dialog/ClientListDlg.h"
 #include "dialog/SendFileDlg.h"
 #include "dialog/TimedSendDlg.h"
 
 namespace {
 // Shows the window, making it first if need be; a window that fails to be made is not kept.
-template <typename Dialog>
-void ShowTool(std::unique_ptr<Dialog>& pDlg, CChannel& channel, CWnd* pParent)
+template <typename Dialog, typename Source>
+void ShowTool(std::unique_ptr<Dialog>& pDlg, Source& source, CWnd* pParent)
 {
   if (pDlg && pDlg->GetSafeHwnd()) {
     pDlg->ShowWindow(SW_SHOW);
     return;
   }
-  pDlg = std::make_unique<Dialog>(channel, pParent);
+  pDlg = std::make_unique<Dialog>(source, pParent);
   if (!pDlg->Create(Dialog::IDD, pParent))
     pDlg.reset();
 }
 }  // namespace
 
-CToolBox::CToolBox(CChannel& channel, CWnd* pParent) : m_channel(channel), m_pParent(pParent) {}
+CToolBox::CToolBox(CChannel& channel, const CClientTable& clients, CWnd* pParent)
+    : m_channel(channel), m_clients(clients), m_pParent(pParent)
+{
+}
 
 CToolBox::~CToolBox() = default;
 
@@ -30,4 +34,9 @@ void CToolBox::ShowTimedSend()
 void CToolBox::ShowSendFile()
 {
   ShowTool(m_pFileDlg, m_channel, m_pParent);
+}
+
+void CToolBox::ShowClientList()
+{
+  ShowTool(m_pClientsDlg, m_clients, m_pParent);
 }

@@ -7,26 +7,32 @@
 #include <memory>
 
 class CChannel;
+class CClientTable;
 class CWnd;
 class CTimedSendDlg;
 class CSendFileDlg;
+class CClientListDlg;
 
 class CToolBox {
 public:
-  CToolBox(CChannel& channel, CWnd* pParent);
+  CToolBox(CChannel& channel, const CClientTable& clients, CWnd* pParent);
   ~CToolBox();
   CToolBox(const CToolBox&) = delete;
   CToolBox& operator=(const CToolBox&) = delete;
 
   void ShowTimedSend();
   void ShowSendFile();
+  void ShowClientList();
   // The windows, once made; nullptr before.
   CTimedSendDlg* TimedSendDlg() const { return m_pTimedDlg.get(); }
   CSendFileDlg* SendFileDlg() const { return m_pFileDlg.get(); }
+  CClientListDlg* ClientListDlg() const { return m_pClientsDlg.get(); }
 
 private:
   CChannel& m_channel;
+  const CClientTable& m_clients;
   CWnd* m_pParent;
   std::unique_ptr<CTimedSendDlg> m_pTimedDlg;
   std::unique_ptr<CSendFileDlg> m_pFileDlg;
+  std::unique_ptr<CClientListDlg> m_pClientsDlg;
 };

@@ -27,6 +27,8 @@ enum TRAFFIC_KIND : BYTE {
   TRAFFIC_CLIENT_REFUSED,
   // The server could not take a connection for want of descriptors: connections wait.
   TRAFFIC_ACCEPT_WAITING,
+  // The user closed a client's connection (the client list's 断开).
+  TRAFFIC_CLIENT_DROPPED,
 };
 
 enum TRAFFIC_PROTOCOL : BYTE { TRAFFIC_TCP, TRAFFIC_UDP };

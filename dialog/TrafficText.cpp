@@ -30,6 +30,8 @@ const char* EventName(TRAFFIC_KIND kind)
     return "客户端被拒绝";
   case TRAFFIC_ACCEPT_WAITING:
     return "连接等待";
+  case TRAFFIC_CLIENT_DROPPED:
+    return "断开客户端";
   }
   return "";
 }

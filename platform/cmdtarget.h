@@ -101,6 +101,11 @@ protected:                                      \
      AFX_THIS(p)->OnTimer(static_cast<UINT_PTR>(w));                \
      return 0;                                                      \
    }},
+#define ON_WM_SIZE()                                                  \
+  {WM_SIZE, 0, 0, [](CCmdTarget* p, WPARAM w, LPARAM l) -> LRESULT {  \
+     AFX_THIS(p)->OnSize(static_cast<UINT>(w), LOWORD(l), HIWORD(l)); \
+     return 0;                                                        \
+   }},
 #define ON_WM_QUERYDRAGICON()                                             \
   {WM_QUERYDRAGICON, 0, 0, [](CCmdTarget* p, WPARAM, LPARAM) -> LRESULT { \
      return reinterpret_cast<LRESULT>(AFX_THIS(p)->OnQueryDragIcon());    \

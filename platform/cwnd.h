@@ -53,6 +53,10 @@ public:
   HICON GetIcon(BOOL bBigIcon) const;
   BOOL IsIconic() const;
   void GetClientRect(LPRECT lpRect) const;
+  // A child's place in its parent's client area, or a window's on the screen.
+  void MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint = TRUE);
+  void GetWindowRect(LPRECT lpRect) const;
+  void ScreenToClient(LPRECT lpRect) const;
   BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
   // A timer that sends WM_TIMER with its id every nElapse milliseconds until killed.
   UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse, void* lpfnTimer);

@@ -73,6 +73,7 @@ inline LPCTSTR MAKEINTRESOURCE(UINT id)
 }
 
 // Window messages.
+inline constexpr UINT WM_SIZE = 0x0005;
 inline constexpr UINT WM_PAINT = 0x000F;
 inline constexpr UINT WM_CLOSE = 0x0010;
 inline constexpr UINT WM_ICONERASEBKGND = 0x0027;
@@ -126,6 +127,7 @@ inline constexpr UINT ID_HELP = 0xE146;
 inline constexpr UINT SC_MINIMIZE = 0xF020;
 inline constexpr UINT SC_CLOSE = 0xF060;
 inline constexpr UINT SC_KEYMENU = 0xF100;
+inline constexpr UINT SIZE_RESTORED = 0;
 inline constexpr UINT GW_HWNDNEXT = 2;
 inline constexpr UINT GW_CHILD = 5;
 inline constexpr int SW_HIDE = 0;
@@ -166,12 +168,15 @@ inline constexpr DWORD WS_SYSMENU = 0x00080000;
 inline constexpr DWORD WS_GROUP = 0x00020000;
 inline constexpr DWORD WS_TABSTOP = 0x00010000;
 inline constexpr DWORD WS_MINIMIZEBOX = 0x00020000;
+inline constexpr DWORD WS_MAXIMIZEBOX = 0x00010000;
+inline constexpr DWORD WS_THICKFRAME = 0x00040000;
 inline constexpr DWORD WS_EX_APPWINDOW = 0x00040000;
 inline constexpr DWORD DS_SETFONT = 0x40;
 inline constexpr DWORD DS_MODALFRAME = 0x80;
 inline constexpr DWORD BS_PUSHBUTTON = 0x0;
 inline constexpr DWORD BS_DEFPUSHBUTTON = 0x1;
 inline constexpr DWORD BS_AUTOCHECKBOX = 0x3;
+inline constexpr DWORD BS_AUTORADIOBUTTON = 0x9;
 inline constexpr DWORD BS_GROUPBOX = 0x7;
 inline constexpr DWORD BS_TYPEMASK = 0xF;
 inline constexpr DWORD BS_FLAT = 0x8000;

@@ -102,6 +102,18 @@ constexpr DialogInitEntry kRecvOptionsInit[] = {
     {IDC_RECV_ENCODING, CB_ADDSTRING, "GBK/GB18030"},
 };
 
+constexpr DialogItemTemplate kClientListItems[] = {
+    {IDC_STATIC, "Static", "已连接的客户端:", kLabel, 7, 4, 120, 8},
+    {IDC_CLIENT_LIST, "SysListView32", "", LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP, 7,
+     14, 266, 110},
+    {IDC_CLIENT_STATUS, "Static", "", SS_LEFT | SS_NOPREFIX, 7, 128, 266, 8},
+    {IDC_CLIENT_TARGET_LABEL, "Static", "发送目标:", kLabel, 7, 144, 40, 8},
+    {IDC_CLIENT_ALL, "Button", "全部客户端(&A)", BS_AUTORADIOBUTTON | WS_TABSTOP, 49, 143, 64, 10},
+    {IDC_CLIENT_ONE, "Button", "选中的客户端(&S)", BS_AUTORADIOBUTTON | WS_TABSTOP, 117, 143, 74, 10},
+    {IDC_CLIENT_DROP, "Button", "断开(&D)", BS_PUSHBUTTON | WS_TABSTOP, 171, 158, 48, 14},
+    {IDCANCEL, "Button", "关 闭", BS_PUSHBUTTON | WS_TABSTOP, 225, 158, 48, 14},
+};
+
 constexpr DialogItemTemplate kTimedSendItems[] = {
     {IDC_STATIC, "Static", "间隔(毫秒):", kLabel, 7, 8, 60, 8},
     {IDC_TIMED_INTERVAL, "Edit", "", kPortEdit | ES_NUMBER, 7, 18, 70, 13},
@@ -150,6 +162,16 @@ constexpr DialogTemplate kDialogs[] = {
      kDialogFace, kSendOptionsItems, kSendOptionsInit},
     {IDD_RECV_OPTIONS, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, 0, 210, 103, "接收设置", 9,
      kDialogFace, kRecvOptionsItems, kRecvOptionsInit},
+    {IDD_CLIENT_LIST,
+     WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME | DS_SETFONT,
+     0,
+     280,
+     178,
+     "客户端列表",
+     9,
+     kDialogFace,
+     kClientListItems,
+     {}},
     {IDD_TIMED_SEND,
      WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT,
      0,
@@ -178,6 +200,7 @@ constexpr DialogTemplate kDialogs[] = {
 constexpr StringResource kStrings[] = {
     {IDS_ABOUTBOX, "关于 Quorvin(&A)..."},
     {IDS_TRAFFIC, "通信记录(&R)..."},
+    {IDS_CLIENTS, "客户端列表(&K)..."},
     {IDP_SOCKETS_INIT_FAILED, "Windows 通信端口初始化失败。"},
 };
 

@@ -163,8 +163,11 @@ TEST_F(WindowChrome, SystemMenuEndsWithAbout)
 TEST_F(WindowChrome, RightClickAndAltSpaceOpenTheSystemMenu)
 {
   auto dlg = NewDialog();
-  const QStringList expected{QStringLiteral("最小化(&N)"), QStringLiteral("关闭(&C)\tAlt+F4"),
-                             QStringLiteral("通信记录(&R)..."), QStringLiteral("-"),
+  const QStringList expected{QStringLiteral("最小化(&N)"),
+                             QStringLiteral("关闭(&C)\tAlt+F4"),
+                             QStringLiteral("通信记录(&R)..."),
+                             QStringLiteral("客户端列表(&K)..."),
+                             QStringLiteral("-"),
                              QStringLiteral("关于 Quorvin(&A)...")};
   for (bool fromKeyboard : {false, true}) {
     const QStringList seen = test::PopupEntries([&] {
@@ -193,7 +196,7 @@ TEST_F(WindowChrome, NoAboutEntryWithAnEmptyString)
   auto dlg = NewDialog();
   const auto& items = dlg->GetSystemMenu(FALSE)->items();
   AfxSetResourceTable(&real);
-  ASSERT_EQ(items.size(), 3u);  // minimise, close and the record only
+  ASSERT_EQ(items.size(), 4u);  // minimise, close, the record and the clients only
   EXPECT_NE(items.back().nFlags, MF_SEPARATOR);
 }
 

@@ -109,7 +109,7 @@ TEST_F(FileSenderAlone, InTheServerModeItNeedsOneClient)
   m_channel.m_defaultPeer = CHANNEL_PEER::AllClients();
   CFileSender sender(m_channel);
   EXPECT_FALSE(sender.Start(File("abc").c_str(), 0, 0));
-  EXPECT_EQ(m_boxes, std::vector<std::string>{"服务器模式下不能发送文件."});
+  EXPECT_EQ(m_boxes, std::vector<std::string>{"请先在客户端列表中选择一个客户端作为发送目标."});
 }
 
 TEST_F(FileSenderAlone, TheChannelClosingEndsTheSend)

@@ -41,7 +41,7 @@ bool contains(const DialogItemTemplate& outer, const DialogItemTemplate& inner)
 
 }  // namespace
 
-const char* LabellingText(const DialogTemplate& t, const DialogItemTemplate& item)
+const DialogItemTemplate* LabelAbove(const DialogTemplate& t, const DialogItemTemplate& item)
 {
   if (isNamedByOwnText(item))
     return nullptr;
@@ -53,7 +53,14 @@ const char* LabellingText(const DialogTemplate& t, const DialogItemTemplate& ite
     if (!label || other.y + other.cy > label->y + label->cy)
       label = &other;
   }
-  if (label)
+  return label;
+}
+
+const char* LabellingText(const DialogTemplate& t, const DialogItemTemplate& item)
+{
+  if (isNamedByOwnText(item))
+    return nullptr;
+  if (const DialogItemTemplate* label = LabelAbove(t, item))
     return label->text;
   const DialogItemTemplate* group = nullptr;
   for (const DialogItemTemplate& other : t.items) {

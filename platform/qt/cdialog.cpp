@@ -28,6 +28,8 @@
 #include <QPainter>
 #include <QPointer>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QResizeEvent>
 
 #include <map>
 #include <vector>
@@ -54,6 +56,8 @@ Qt::WindowFlags windowFlags(const DialogTemplate& t, bool hasParent)
     flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
   if (t.style & WS_MINIMIZEBOX)
     flags |= Qt::WindowMinimizeButtonHint;
+  if (t.style & WS_MAXIMIZEBOX)
+    flags |= Qt::WindowMaximizeButtonHint;
   return flags;
 }
 }  // namespace
@@ -84,6 +88,14 @@ bool platform::DialogWidget::event(QEvent* e)
   auto* pm = static_cast<PostedMessageEvent*>(e);
   m_pOwner->WindowProc(pm->m_message, pm->m_wParam, pm->m_lParam);
   return true;
+}
+
+void platform::DialogWidget::resizeEvent(QResizeEvent* e)
+{
+  QWidget::resizeEvent(e);
+  m_pOwner->SendMessage(
+      WM_SIZE, SIZE_RESTORED,
+      MAKELPARAM(static_cast<unsigned>(e->size().width()), static_cast<unsigned>(e->size().height())));
 }
 
 void platform::DialogWidget::closeEvent(QCloseEvent* e)
@@ -136,7 +148,13 @@ BOOL CDialog::createIndirect()
   const DialogBaseUnits units = BaseUnitsFromMetrics(fm.horizontalAdvance(QLatin1String(kAlphabet)), fm.height());
   d->units = units;
   const RECT size = ::MapDialogRect({0, 0, t.cx, t.cy}, units);
-  w->setFixedSize(size.right, size.bottom);
+  // A thick frame lets the user size the window, never below its template's size.
+  if (t.style & WS_THICKFRAME) {
+    w->setMinimumSize(size.right, size.bottom);
+    w->resize(size.right, size.bottom);
+  } else {
+    w->setFixedSize(size.right, size.bottom);
+  }
   w->setWindowTitle(platform::fromCodePage(t.caption));
   platform::ApplyDialogPalette(w);
   w->setAutoFillBackground(true);
@@ -145,10 +163,12 @@ BOOL CDialog::createIndirect()
 
   QWidget* previousTabStop = nullptr;
   std::vector<QWidget*> groupBoxes;
+  std::vector<QWidget*> created(t.items.size(), nullptr);
   for (const DialogItemTemplate& item : t.items) {
     QWidget* c = platform::CreateControl(w, item.windowClass, item.style, platform::fromCodePage(item.text));
     if (!c)
       continue;
+    created[static_cast<size_t>(&item - t.items.data())] = c;
     const RECT r = ::MapDialogRect({item.x, item.y, item.x + item.cx, item.y + item.cy}, units);
     int height = r.bottom - r.top;
     if (std::string_view(item.windowClass) == "ComboBox")
@@ -179,6 +199,12 @@ BOOL CDialog::createIndirect()
     ctl->attach(c, item.id);
     connectNotifications(c, item.id);
   }
+  for (size_t i = 0; i < t.items.size(); ++i) {
+    const DialogItemTemplate* label = LabelAbove(t, t.items[i]);
+    QWidget* labelWidget = label ? created[static_cast<size_t>(label - t.items.data())] : nullptr;
+    if (labelWidget && created[i])
+      platform::NameByLabel(labelWidget, created[i]);
+  }
   // Group boxes sit under the controls they frame.
   for (QWidget* g : groupBoxes)
     g->lower();
@@ -190,8 +216,18 @@ void CDialog::connectNotifications(QWidget* c, int nID)
   const auto command = [this, nID](UINT code) {
     SendMessage(WM_COMMAND, MAKEWPARAM(static_cast<unsigned>(nID), code), reinterpret_cast<LPARAM>(GetDlgItem(nID)));
   };
-  if (auto* button = qobject_cast<QAbstractButton*>(c))
+  // Assistive technology toggles a box or a radio button without clicking it: a change of state
+  // the program did not make (BM_SETCHECK blocks the signal) is the user's click. A radio button
+  // that goes off because another came on was not clicked.
+  if (auto* button = qobject_cast<QAbstractButton*>(c); button && button->isCheckable()) {
+    const bool bRadio = qobject_cast<QRadioButton*>(button) != nullptr;
+    QObject::connect(button, &QAbstractButton::toggled, d->widget, [command, bRadio](bool bOn) {
+      if (bOn || !bRadio)
+        command(BN_CLICKED);
+    });
+  } else if (button) {
     QObject::connect(button, &QAbstractButton::clicked, d->widget, [command] { command(BN_CLICKED); });
+  }
   if (auto* combo = qobject_cast<QComboBox*>(c))
     QObject::connect(combo, &QComboBox::activated, d->widget, [command] { command(CBN_SELCHANGE); });
 }

@@ -17,8 +17,10 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QTextBlock>
 #include <QTextCursor>
 
@@ -27,6 +29,8 @@
 namespace platform {
 namespace {
 
+constexpr const char* kNamesProperty = "lanspryNames";
+
 constexpr const char* kSortedProperty = "lanspry_sorted";
 
 QWidget* createButton(QWidget* parent, DWORD style, const QString& text)
@@ -34,6 +38,8 @@ QWidget* createButton(QWidget* parent, DWORD style, const QString& text)
   switch (style & BS_TYPEMASK) {
   case BS_AUTOCHECKBOX:
     return new QCheckBox(text, parent);
+  case BS_AUTORADIOBUTTON:
+    return new QRadioButton(text, parent);
   case BS_GROUPBOX:
     return new GroupBox(text, parent);
   default:
@@ -308,6 +314,26 @@ LRESULT listViewProc(ListView* list, UINT message, WPARAM wParam, LPARAM lParam)
   case LVM_SETITEMCOUNT:
     list->setRowCount(static_cast<int>(wParam), (lParam & LVSICF_NOSCROLL) != 0);
     return TRUE;
+  case LVM_GETNEXTITEM: {
+    const int after = static_cast<int>(static_cast<std::intptr_t>(wParam));
+    if (lParam & LVNI_SELECTED)
+      return list->nextSelected(after);
+    return after + 1 < list->ownerData()->rowCount() ? after + 1 : -1;
+  }
+  case LVM_GETSELECTEDCOUNT:
+    return list->selectedCount();
+  case LVM_SETITEMSTATE: {
+    const auto* item = reinterpret_cast<const LVITEM*>(lParam);
+    if (!item || !(item->stateMask & LVIS_SELECTED))
+      return FALSE;
+    list->setSelected(static_cast<int>(static_cast<std::intptr_t>(wParam)), (item->state & LVIS_SELECTED) != 0);
+    return TRUE;
+  }
+  case LVM_GETCOLUMNWIDTH:
+    return list->columnWidth(static_cast<int>(wParam));
+  case LVM_SETCOLUMNWIDTH:
+    list->setColumnWidth(static_cast<int>(wParam), static_cast<int>(lParam));
+    return TRUE;
   case LVM_DELETEFIRSTITEMS:
     list->removeFirstRows(static_cast<int>(wParam));
     return TRUE;
@@ -336,8 +362,10 @@ LRESULT buttonProc(QAbstractButton* button, UINT message, WPARAM wParam)
 {
   if (message == BM_GETCHECK)
     return button->isChecked() ? BST_CHECKED : BST_UNCHECKED;
-  if (message == BM_SETCHECK)
+  if (message == BM_SETCHECK) {
+    const QSignalBlocker quiet(button);  // the program's own change is no click
     button->setChecked(wParam == BST_CHECKED);
+  }
   return 0;
 }
 
@@ -375,6 +403,13 @@ void SetControlText(QWidget* w, const QString& text)
                       [&](QGroupBox* group) { group->setTitle(text); },
                       [](auto*) {},
                   });
+  if (auto* named = qobject_cast<QWidget*>(w->property(kNamesProperty).value<QObject*>()))
+    named->setAccessibleName(text);
+}
+
+void NameByLabel(QWidget* label, QWidget* named)
+{
+  label->setProperty(kNamesProperty, QVariant::fromValue<QObject*>(named));
 }
 
 QString ControlText(const QWidget* w)

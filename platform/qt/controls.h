@@ -26,6 +26,8 @@ inline TextRange SelectionRange(WPARAM wParam, LPARAM lParam, int length)
 // Messages and texts of child controls, by the kind of widget behind them.
 LRESULT ControlWindowProc(QWidget* w, UINT message, WPARAM wParam, LPARAM lParam);
 void SetControlText(QWidget* w, const QString& text);
+// The label's text, as it changes, is the accessible name of the control it names.
+void NameByLabel(QWidget* label, QWidget* named);
 QString ControlText(const QWidget* w);
 
 // Creates the widget for one template item; nullptr for a window class we do not know.

@@ -373,6 +373,41 @@ void CWnd::GetClientRect(LPRECT lpRect) const
   lpRect->bottom = m_pWidget->height();
 }
 
+void CWnd::MoveWindow(int x, int y, int nWidth, int nHeight, BOOL)
+{
+  if (!m_pWidget)
+    return;
+  if (m_pWidget->isWindow()) {
+    m_pWidget->move(x, y);
+    m_pWidget->resize(nWidth, nHeight);
+    return;
+  }
+  m_pWidget->setGeometry(x, y, nWidth, nHeight);
+}
+
+void CWnd::GetWindowRect(LPRECT lpRect) const
+{
+  if (!lpRect)
+    return;
+  *lpRect = {};
+  if (!m_pWidget)
+    return;
+  const QRect frame = m_pWidget->isWindow() ? m_pWidget->frameGeometry() : m_pWidget->geometry();
+  const QPoint topLeft = m_pWidget->isWindow() ? frame.topLeft() : m_pWidget->mapToGlobal(QPoint(0, 0));
+  *lpRect = {topLeft.x(), topLeft.y(), topLeft.x() + frame.width(), topLeft.y() + frame.height()};
+}
+
+void CWnd::ScreenToClient(LPRECT lpRect) const
+{
+  if (!lpRect || !m_pWidget)
+    return;
+  const QPoint origin = m_pWidget->mapToGlobal(QPoint(0, 0));
+  lpRect->left -= origin.x();
+  lpRect->right -= origin.x();
+  lpRect->top -= origin.y();
+  lpRect->bottom -= origin.y();
+}
+
 BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent)
 {
   CWnd* item = pParent ? pParent->GetDlgItem(static_cast<int>(nID)) : nullptr;

@@ -18,6 +18,7 @@ public:
 protected:
   bool event(QEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
   void paintEvent(QPaintEvent* e) override;
   void contextMenuEvent(QContextMenuEvent* e) override;
 

@@ -108,6 +108,10 @@ ListView::ListView(QWidget* parent) : QTableView(parent), m_pModel(new OwnerData
     if (m_atEnd)
       verticalScrollBar()->setValue(max);
   });
+  connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          [this] { notifyOwner(LVN_ITEMCHANGED, currentIndex().isValid() ? currentIndex().row() : -1); });
+  connect(this, &QAbstractItemView::doubleClicked, this,
+          [this](const QModelIndex& index) { notifyOwner(NM_DBLCLK, index.row()); });
   // Scrolled away from the end, by the user or anyone: the view stays where it was put.
   connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
     if (value < verticalScrollBar()->maximum())
@@ -163,6 +167,56 @@ int ListView::countPerPage() const
 {
   const int rowHeight = std::max(1, verticalHeader()->defaultSectionSize());
   return std::max(1, viewport()->height() / rowHeight);
+}
+
+void ListView::notifyOwner(UINT code, int row)
+{
+  CWnd* pOwner = WindowOf(this);
+  const CWnd* pControl = CWnd::fromWidget(this);
+  if (!pOwner || !pControl)
+    return;
+  const NMHDR hdr{const_cast<CWnd*>(pControl), static_cast<UINT_PTR>(pControl->GetDlgCtrlID()), code};
+  if (code == NM_DBLCLK) {
+    NMITEMACTIVATE info{hdr, row, 0};
+    pOwner->SendMessage(WM_NOTIFY, hdr.idFrom, reinterpret_cast<LPARAM>(&info));
+    return;
+  }
+  NMLISTVIEW info{hdr, row, 0, LVIS_SELECTED, 0, LVIF_STATE};
+  pOwner->SendMessage(WM_NOTIFY, hdr.idFrom, reinterpret_cast<LPARAM>(&info));
+}
+
+int ListView::nextSelected(int after) const
+{
+  const QModelIndexList rows = selectionModel()->selectedRows();
+  int next = -1;
+  for (const QModelIndex& index : rows) {
+    if (index.row() > after && (next < 0 || index.row() < next))
+      next = index.row();
+  }
+  return next;
+}
+
+int ListView::selectedCount() const
+{
+  return static_cast<int>(selectionModel()->selectedRows().size());
+}
+
+void ListView::setSelected(int row, bool selected)
+{
+  const auto flags =
+      (selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) | QItemSelectionModel::Rows;
+  if (row < 0) {
+    if (selected)
+      selectAll();
+    else
+      clearSelection();
+    return;
+  }
+  const QModelIndex index = m_pModel->index(row, 0);
+  if (selected)
+    selectionModel()->setCurrentIndex(index, flags);
+  else
+    selectionModel()->select(index, flags);
 }
 
 QString ListView::selectedText() const

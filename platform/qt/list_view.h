@@ -3,6 +3,8 @@
 // owner's business. Selecting rows and copying them are the control's.
 #pragma once
 
+#include "platform/windef.h"
+
 #include <QAbstractTableModel>
 #include <QTableView>
 
@@ -46,6 +48,11 @@ public:
   void ensureVisible(int row);
   int topIndex() const;
   int countPerPage() const;
+  // The next row after `after` (-1: from the start) that is selected, or -1.
+  int nextSelected(int after) const;
+  int selectedCount() const;
+  // Selects or clears a row (-1: every row), making a selected one current.
+  void setSelected(int row, bool selected);
   // The selected rows as lines, their columns separated by tabs.
   QString selectedText() const;
   void copy() const;
@@ -55,6 +62,9 @@ protected:
   void contextMenuEvent(QContextMenuEvent* e) override;
 
 private:
+  // Tells the owner, as WM_NOTIFY with the control's id.
+  void notifyOwner(UINT code, int row);
+
   OwnerDataModel* m_pModel;
   // Shown to its last row: kept there when the scroll range changes after the rows are laid out.
   bool m_atEnd = false;

@@ -137,8 +137,8 @@ class Dialog:
         wait_until(lambda: self.text(name) == expected, timeout,
                    what=f"{name!r} to read {expected!r} (it reads {self.text(name)!r})")
 
-    def set_address(self, dotted):
-        ip = self.control(ROLE_TEXT, "目标IP:")
+    def set_address(self, dotted, label="目标IP:"):
+        ip = self.control(ROLE_TEXT, label)
         fields = [child for child in ip if child.getRole() == ROLE_TEXT]
         assert len(fields) == 4, f"the address control has {len(fields)} fields"
         for field, part in zip(fields, dotted.split(".")):

@@ -34,9 +34,10 @@ def test_three_clients_then_one_leaves_then_listening_stops(lanspry, config_dir,
     app.select_mode(3)
     app.wait_caption("监 听")
     assert not is_enabled(app.control(ROLE_TEXT, "目标端口:"))
-    assert is_enabled(app.control(ROLE_TEXT, "指定本地端口:"))
-    app.set_address("127.0.0.1")
-    app.set_text("指定本地端口:", str(port))
+    assert is_enabled(app.control(ROLE_TEXT, "监听端口:"))
+    assert app.text("目标端口:") == ""
+    app.set_address("127.0.0.1", "监听地址:")
+    app.set_text("监听端口:", str(port))
     press(app.control(ROLE_BUTTON, "监 听"))
     app.wait_caption("停止监听")
     listening = f"Lanspry-{VERSION} - 监听 127.0.0.1:{port}"
@@ -74,5 +75,5 @@ def test_three_clients_then_one_leaves_then_listening_stops(lanspry, config_dir,
     again = lanspry(config=config_dir)
     assert again.mode() == "TCP服务器"
     assert again.caption() == "监 听"
-    assert again.text("指定本地端口:") == str(port)
+    assert again.text("监听端口:") == str(port)
     assert "LastType=3" in pathlib.Path(config_dir, "lanspry.ini").read_text(encoding="utf-8")

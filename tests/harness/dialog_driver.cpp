@@ -48,6 +48,11 @@ CTimedSendDlg* TestDlg::TimedDlg() const
   return m_pTools->TimedSendDlg();
 }
 
+CClientListDlg* TestDlg::ClientListDlg() const
+{
+  return m_pTools->ClientListDlg();
+}
+
 CSendFileDlg* TestDlg::FileDlg() const
 {
   return m_pTools->SendFileDlg();

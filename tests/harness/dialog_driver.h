@@ -3,6 +3,7 @@
 // person would. No test framework here.
 #pragma once
 
+#include "dialog/ClientListDlg.h"
 #include "dialog/SendFileDlg.h"
 #include "dialog/SocketTestDlg.h"
 #include "dialog/TimedSendDlg.h"
@@ -41,6 +42,7 @@ public:
   std::size_t Waiting() const { return m_outbound.GetWaiting(); }
   // The tool windows, once made; the senders behind them, the window made (and shown) if need be.
   CTimedSendDlg* TimedDlg() const;
+  CClientListDlg* ClientListDlg() const;
   CSendFileDlg* FileDlg() const;
   CTimedSender& TimedSender();
   CFileSender& FileSender();
