@@ -51,6 +51,8 @@ bench: build
 	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/flood
 	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/flood record
 	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/flood send
+	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/flood reply
+	$(BUILD_DIR)/bench/reply_bench
 	/usr/bin/python3 bench/startup.py $(BUILD_DIR)/lanspry $(BUILD_DIR)/bench/empty_dialog
 
 # The packaged program is built apart with Debian's hardening flags; the tests keep their own. Any

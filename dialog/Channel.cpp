@@ -108,7 +108,7 @@ void CSocketTestDlg::SendTo(const SEND_TARGET& target, const BYTE* pData, int nL
   if (nSent == nLength || (nFlags & SEND_PARTIAL))
     return;
   // A stream took part: the rest goes first once the socket takes more.
-  out.Keep(pData + nSent, nLength - nSent, target.pTo);
+  out.Keep(pData + nSent, nLength - nSent, target.pTo, m_record.IsMarkingAutoReply());
   result.nQueued += nLength - nSent;
   result.nSent = WrappingAdd(result.nSent, Flush(target));
 }
@@ -122,7 +122,7 @@ void CSocketTestDlg::Hold(const SEND_TARGET& target, const BYTE* pData, int nLen
     RecordSend(SOCKET_ERROR, pData, nLength, target.local, target.peer, WSAENOBUFS);
     return;
   }
-  target.out.Keep(pData, nLength, target.pTo);
+  target.out.Keep(pData, nLength, target.pTo, m_record.IsMarkingAutoReply());
   result.nQueued += nLength;
 }
 
@@ -134,8 +134,10 @@ int CSocketTestDlg::Flush(const SEND_TARGET& target)
   while (!out.IsEmpty()) {
     int nLength = 0;
     const sockaddr_in* pTo = nullptr;
-    const BYTE* pData = out.Front(&nLength, &pTo);
+    bool bAutoReply = false;
+    const BYTE* pData = out.Front(&nLength, &pTo, &bAutoReply);
     const SEND_TARGET piece{target.pClient, out, pTo, target.local, pTo ? EndpointOf(*pTo) : target.peer};
+    const CAutoReplyMark mark(m_record, bAutoReply);
     const int nSent = RawSend(piece, pData, nLength);
     if (nSent == SOCKET_ERROR) {
       const int nError = WSAGetLastError();
@@ -191,6 +193,7 @@ SEND_RESULT CSocketTestDlg::Send(const CHANNEL_PEER& to, const BYTE* pData, int 
   SEND_RESULT result;
   if (m_socket == INVALID_SOCKET)
     return result;
+  const CAutoReplyMark mark(m_record, (nFlags & SEND_AUTO_REPLY) != 0);
   switch (to.kind) {
   case CHANNEL_PEER::PEER_CHANNEL:
     SendTo(ChannelTarget(m_ends.protocol == TRAFFIC_TCP ? nullptr : &m_addrDest, m_ends.peer), pData, nLength, nFlags,
@@ -294,10 +297,18 @@ void CSocketTestDlg::OfferChunk(CHANNEL_CHUNK& chunk)
   if (m_listeners.empty())
     return;
   chunk.nArrivalMicros = platform::MonotonicMicros();
+  // Answers to a flood would cost a counter redraw each: their count is shown a frame later.
+  const int nSentBefore = m_nSentBytes;
+  ++m_nSentCountHolds;
   for (std::size_t i = 0; i < m_listeners.size(); ++i) {
     if (m_listeners[i])
       m_listeners[i]->OnChunk(chunk);
   }
+  --m_nSentCountHolds;
+  if (m_nSentBytes == nSentBefore)
+    return;
+  m_display.staging.bSentCountDue = TRUE;
+  ScheduleRedraw();
 }
 
 // The socket's queue, or nullptr when the peer names no socket the channel holds.

@@ -2,6 +2,7 @@
 // counted and recorded, and bytes sent to a named peer go out counted and recorded as a click's do.
 #pragma once
 
+#include "codec/sendcodec.h"
 #include "dialog/TrafficRecord.h"
 
 #include <cstdint>
@@ -53,6 +54,8 @@ enum : UINT {
   SEND_PARTIAL = 0x2,
   // A socket that still holds bytes of an earlier send is skipped rather than given more.
   SEND_SKIP_IF_WAITING = 0x4,
+  // The bytes answer a chunk by themselves (an automatic reply): the record says so.
+  SEND_AUTO_REPLY = 0x8,
 };
 
 struct SEND_RESULT {
@@ -89,6 +92,8 @@ public:
   // Where a click's send goes: the channel's peer, or in the server mode every client.
   virtual CHANNEL_PEER DefaultPeer() = 0;
   virtual SEND_RESULT Send(const CHANNEL_PEER& to, const BYTE* pData, int nLength, UINT nFlags = 0) = 0;
+  // The send options (发送设置) as they stand: escapes, line ending, checksum.
+  virtual SEND_OPTIONS GetSendOptions() = 0;
   // The send box's payload as a click builds it; FALSE once the user has been told why there is
   // none (the message box's loop runs: the channel may have closed meanwhile).
   virtual BOOL BuildSendBoxPayload(std::vector<BYTE>& payload) = 0;

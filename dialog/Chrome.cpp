@@ -14,6 +14,10 @@ void CSocketTestDlg::OnSysCommand(UINT nID, LPARAM lParam)
     OnClientList();
     return;
   }
+  if ((nID & 0xFFF0) == IDM_AUTO_REPLY) {
+    OnAutoReply();
+    return;
+  }
   if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
     CAboutDlg dlgAbout;
     dlgAbout.DoModal();

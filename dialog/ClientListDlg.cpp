@@ -1,11 +1,11 @@
 #include "dialog/ClientListDlg.h"
 
+#include "dialog/ListRows.h"
 #include "dialog/TrafficText.h"
 #include "platform/clock.h"
 #include "platform/commctrl.h"
 
 #include <algorithm>
-#include <cstring>
 #include <iterator>
 
 namespace {
@@ -13,11 +13,7 @@ constexpr UINT_PTR kTimerRefresh = 1;
 constexpr UINT kRefreshMs = 100;
 
 enum { COL_PEER, COL_SINCE, COL_RECEIVED, COL_SENT, COLUMNS };
-struct ColumnTemplate {
-  const char* pszTitle;
-  int cx;  // dialog units
-};
-constexpr ColumnTemplate kColumns[COLUMNS] = {{"客户端", 80}, {"连接时间", 50}, {"收到(字节)", 58}, {"发出(字节)", 58}};
+constexpr LIST_COLUMN kColumns[COLUMNS] = {{"客户端", 80}, {"连接时间", 50}, {"收到(字节)", 58}, {"发出(字节)", 58}};
 
 constexpr ANCHOR kAnchors[] = {
     {IDC_CLIENT_LIST, false, false, true, true},
@@ -38,16 +34,7 @@ CClientListDlg::CClientListDlg(const CClientTable& clients, CWnd* pOwner)
 BOOL CClientListDlg::OnInitDialog()
 {
   CDialog::OnInitDialog();
-  CWnd* pList = GetDlgItem(IDC_CLIENT_LIST);
-  for (int i = 0; i < COLUMNS; ++i) {
-    RECT rc{0, 0, kColumns[i].cx, 8};
-    MapDialogRect(&rc);
-    LVCOLUMN column{};
-    column.mask = LVCF_TEXT | LVCF_WIDTH;
-    column.cx = rc.right;
-    column.pszText = const_cast<LPTSTR>(kColumns[i].pszTitle);
-    pList->SendMessage(LVM_INSERTCOLUMN, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
-  }
+  InsertListColumns(*this, IDC_CLIENT_LIST, kColumns, COLUMNS);
   GetDlgItem(IDC_CLIENT_ALL)->SendMessage(BM_SETCHECK, BST_CHECKED);
   m_anchors.Take(*this, kAnchors, static_cast<int>(std::size(kAnchors)));
   Refresh();
@@ -103,8 +90,7 @@ void CClientListDlg::Refresh()
 
 ws::SOCKET CClientListDlg::SelectedClient()
 {
-  const auto nRow = static_cast<int>(
-      GetDlgItem(IDC_CLIENT_LIST)->SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+  const int nRow = GetSelectedRow(GetDlgItem(IDC_CLIENT_LIST));
   if (nRow < 0 || nRow >= static_cast<int>(m_rows.size()))
     return ws::INVALID_SOCKET;
   const ws::SOCKET hSocket = m_rows[static_cast<std::size_t>(nRow)];
@@ -113,15 +99,9 @@ ws::SOCKET CClientListDlg::SelectedClient()
 
 void CClientListDlg::SelectClient(ws::SOCKET hSocket)
 {
-  CWnd* pList = GetDlgItem(IDC_CLIENT_LIST);
-  LVITEM item{};
-  item.stateMask = LVIS_SELECTED;
-  pList->SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
   const auto it = std::find(m_rows.begin(), m_rows.end(), hSocket);
-  if (hSocket == ws::INVALID_SOCKET || it == m_rows.end())
-    return;
-  item.state = LVIS_SELECTED;
-  pList->SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(it - m_rows.begin()), reinterpret_cast<LPARAM>(&item));
+  const bool bShown = hSocket != ws::INVALID_SOCKET && it != m_rows.end();
+  SelectRow(GetDlgItem(IDC_CLIENT_LIST), bShown ? static_cast<int>(it - m_rows.begin()) : -1);
 }
 
 void CClientListDlg::OnGetDispInfo(NMHDR* pNMHDR, LRESULT* pResult)
@@ -151,11 +131,7 @@ void CClientListDlg::OnGetDispInfo(NMHDR* pNMHDR, LRESULT* pResult)
   default:
     break;
   }
-  if (item.pszText && item.cchTextMax > 0) {
-    const auto n = std::min(static_cast<std::size_t>(str.GetLength()), static_cast<std::size_t>(item.cchTextMax - 1));
-    std::memcpy(item.pszText, static_cast<LPCTSTR>(str), n);
-    item.pszText[n] = '\0';
-  }
+  CopyCellText(str, item.pszText, item.cchTextMax);
 }
 
 void CClientListDlg::OnItemChanged(NMHDR*, LRESULT* pResult)

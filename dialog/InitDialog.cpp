@@ -1,6 +1,9 @@
 // Start-up: restored settings, the closed state, the versioned title and the working directory.
 #include "dialog/SocketTestDlg.h"
 
+#include "dialog/AutoReply.h"
+#include "dialog/ToolBox.h"
+
 #include "platform/cmenu.h"
 #include "platform/cwinapp.h"
 #include "platform/winapi.h"
@@ -23,6 +26,10 @@ BOOL CSocketTestDlg::OnInitDialog()
     strClientsMenu.LoadString(IDS_CLIENTS);
     if (!strClientsMenu.IsEmpty())
       pSysMenu->AppendMenu(MF_STRING, IDM_CLIENTS, strClientsMenu);
+    CString strAutoReplyMenu;
+    strAutoReplyMenu.LoadString(IDS_AUTO_REPLY);
+    if (!strAutoReplyMenu.IsEmpty())
+      pSysMenu->AppendMenu(MF_STRING, IDM_AUTO_REPLY, strAutoReplyMenu);
     if (!strAboutMenu.IsEmpty()) {
       pSysMenu->AppendMenu(MF_SEPARATOR);
       pSysMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, strAboutMenu);
@@ -31,6 +38,7 @@ BOOL CSocketTestDlg::OnInitDialog()
   SetRecvMenu();
   SetSendMenu();
   m_sendOptions.Load();
+  m_pTools->AutoReply().Load();
   CRecvOptions recvOptions;
   recvOptions.Load();
   m_display.SetOptions(recvOptions, m_recvBuf, 0);

@@ -2,16 +2,18 @@
 
 #include <algorithm>
 
-void COutbound::Keep(const BYTE* pData, int nLength, const ws::sockaddr_in* pTo)
+void COutbound::Keep(const BYTE* pData, int nLength, const ws::sockaddr_in* pTo, bool bAutoReply)
 {
-  Piece piece{std::vector<BYTE>(pData, pData + nLength), pTo ? *pTo : ws::sockaddr_in{}, pTo != nullptr};
+  Piece piece{std::vector<BYTE>(pData, pData + nLength), pTo ? *pTo : ws::sockaddr_in{}, pTo != nullptr, bAutoReply};
   m_nWaiting += piece.bytes.size();
   m_pieces.push_back(std::move(piece));
 }
 
-const BYTE* COutbound::Front(int* pnLength, const ws::sockaddr_in** ppTo) const
+const BYTE* COutbound::Front(int* pnLength, const ws::sockaddr_in** ppTo, bool* pbAutoReply) const
 {
   const Piece& front = m_pieces.front();
+  if (pbAutoReply)
+    *pbAutoReply = front.bAutoReply;
   *pnLength = static_cast<int>(front.bytes.size() - m_nFrontAt);
   *ppTo = front.bDatagram ? &front.to : nullptr;
   return front.bytes.data() + m_nFrontAt;

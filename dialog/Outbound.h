@@ -18,10 +18,11 @@ public:
   std::size_t GetWaiting() const { return m_nWaiting; }
   // Whether nLength more bytes would stay within the limit.
   BOOL HasRoom(int nLength) const { return m_nWaiting + static_cast<std::size_t>(nLength) <= OUTBOUND_LIMIT; }
-  // Keeps the bytes behind what waits; pTo is a datagram's destination, nullptr on a stream.
-  void Keep(const BYTE* pData, int nLength, const ws::sockaddr_in* pTo);
+  // Keeps the bytes behind what waits; pTo is a datagram's destination, nullptr on a stream;
+  // bAutoReply marks an automatic reply's bytes, which the record tells apart.
+  void Keep(const BYTE* pData, int nLength, const ws::sockaddr_in* pTo, bool bAutoReply = false);
   // The next bytes to send: on a stream the rest of the oldest piece, else the oldest datagram.
-  const BYTE* Front(int* pnLength, const ws::sockaddr_in** ppTo) const;
+  const BYTE* Front(int* pnLength, const ws::sockaddr_in** ppTo, bool* pbAutoReply = nullptr) const;
   // nLength bytes of the front went (a datagram goes whole).
   void Consume(int nLength);
   // Forgets what waits; returns how many bytes that was.
@@ -36,6 +37,7 @@ private:
     std::vector<BYTE> bytes;
     ws::sockaddr_in to;
     bool bDatagram;
+    bool bAutoReply;
   };
   std::deque<Piece> m_pieces;
   std::size_t m_nFrontAt = 0;

@@ -145,6 +145,10 @@ void CSocketTestDlg::ShowReceived()
   CString strCount;
   strCount.Format("%d", m_nRecvBytes);
   GetDlgItem(IDC_RECV_COUNT)->SetWindowText(strCount);
+  if (m_display.staging.bSentCountDue) {
+    m_display.staging.bSentCountDue = FALSE;
+    AddSent(0);
+  }
   if (!m_display.staging.bCueDue)
     return;
   m_display.staging.bCueDue = FALSE;

@@ -17,6 +17,7 @@ void CSocketTestDlg::SetRecvMenu()
   menu.AppendMenu(MF_STRING, ID_TRAFFIC_LOG, m_log.IsLogging() ? "停止记录到文件(&L)" : "记录到文件(&L)...");
   menu.AppendMenu(MF_STRING, ID_RECV_SAVE, "保存接收数据(&S)...");
   menu.AppendMenu(MF_STRING | (GetMode() == MODE_TCP_SERVER ? 0 : MF_GRAYED), ID_CLIENT_LIST, "客户端列表(&K)...");
+  menu.AppendMenu(MF_STRING, ID_AUTO_REPLY, "自动应答(&Y)...");
   menu.AppendMenu(MF_SEPARATOR);
   menu.AppendMenu(MF_STRING, ID_RECV_OPTIONS, "接收设置(&O)...");
   menu.AppendMenu(MF_STRING | (m_display.bPaused ? MF_CHECKED : 0), ID_RECV_PAUSE, "暂停显示(&P)");

@@ -28,6 +28,8 @@ public:
   BOOL bRedrawPending = FALSE;
   // A chunk came in since the last redraw: the cue sounds with it (a sent chunk shown does not).
   BOOL bCueDue = FALSE;
+  // Tools answered chunks: the sent counter's text follows with the next redraw.
+  BOOL bSentCountDue = FALSE;
 
 private:
   // Only what reads wrote is ever looked at, so it is not cleared: half a megabyte less to touch at

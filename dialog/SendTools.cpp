@@ -33,3 +33,8 @@ void CSocketTestDlg::OnSendFile()
 {
   m_pTools->ShowSendFile();
 }
+
+void CSocketTestDlg::OnAutoReply()
+{
+  m_pTools->ShowAutoReply();
+}

@@ -123,6 +123,7 @@ public:
   CHANNEL_PEER DefaultPeer() override;
   SEND_RESULT Send(const CHANNEL_PEER& to, const BYTE* pData, int nLength, UINT nFlags = 0) override;
   BOOL BuildSendBoxPayload(std::vector<BYTE>& payload) override;
+  SEND_OPTIONS GetSendOptions() override { return m_sendOptions; }
   void HoldSentCount(BOOL bHold) override;
   void AddListener(CChannelListener* pListener) override;
   void RemoveListener(CChannelListener* pListener) override;
@@ -187,6 +188,7 @@ protected:
   void OnRecvOptions();
   void OnRecvPause();
   void OnClientList();
+  void OnAutoReply();
   LRESULT OnClientTarget(WPARAM wParam, LPARAM lParam);
   LRESULT OnClientDrop(WPARAM wParam, LPARAM lParam);
   DECLARE_MESSAGE_MAP()

@@ -1,5 +1,7 @@
 #include "dialog/ToolBox.h"
 
+#include "dialog/AutoReply.h"
+#include "dialog/AutoReplyDlg.h"
 #include "dialog/ClientListDlg.h"
 #include "dialog/SendFileDlg.h"
 #include "dialog/TimedSendDlg.h"
@@ -20,11 +22,15 @@ void ShowTool(std::unique_ptr<Dialog>& pDlg, Source& source, CWnd* pParent)
 }  // namespace
 
 CToolBox::CToolBox(CChannel& channel, const CClientTable& clients, CWnd* pParent)
-    : m_channel(channel), m_clients(clients), m_pParent(pParent)
+    : m_channel(channel), m_clients(clients), m_pParent(pParent), m_pAutoReply(std::make_unique<CAutoReply>(channel))
 {
 }
 
-CToolBox::~CToolBox() = default;
+// The windows go before the tool they show.
+CToolBox::~CToolBox()
+{
+  m_pAutoReplyDlg.reset();
+}
 
 void CToolBox::ShowTimedSend()
 {
@@ -39,4 +45,9 @@ void CToolBox::ShowSendFile()
 void CToolBox::ShowClientList()
 {
   ShowTool(m_pClientsDlg, m_clients, m_pParent);
+}
+
+void CToolBox::ShowAutoReply()
+{
+  ShowTool(m_pAutoReplyDlg, *m_pAutoReply, m_pParent);
 }

@@ -12,6 +12,8 @@ class CWnd;
 class CTimedSendDlg;
 class CSendFileDlg;
 class CClientListDlg;
+class CAutoReply;
+class CAutoReplyDlg;
 
 class CToolBox {
 public:
@@ -23,10 +25,14 @@ public:
   void ShowTimedSend();
   void ShowSendFile();
   void ShowClientList();
+  void ShowAutoReply();
+  // The automatic replies, heard from the start whether or not their window is shown.
+  CAutoReply& AutoReply() const { return *m_pAutoReply; }
   // The windows, once made; nullptr before.
   CTimedSendDlg* TimedSendDlg() const { return m_pTimedDlg.get(); }
   CSendFileDlg* SendFileDlg() const { return m_pFileDlg.get(); }
   CClientListDlg* ClientListDlg() const { return m_pClientsDlg.get(); }
+  CAutoReplyDlg* AutoReplyDlg() const { return m_pAutoReplyDlg.get(); }
 
 private:
   CChannel& m_channel;
@@ -35,4 +41,6 @@ private:
   std::unique_ptr<CTimedSendDlg> m_pTimedDlg;
   std::unique_ptr<CSendFileDlg> m_pFileDlg;
   std::unique_ptr<CClientListDlg> m_pClientsDlg;
+  std::unique_ptr<CAutoReply> m_pAutoReply;
+  std::unique_ptr<CAutoReplyDlg> m_pAutoReplyDlg;
 };

@@ -1,32 +1,15 @@
 #include "dialog/TrafficDlg.h"
 
+#include "dialog/ListRows.h"
 #include "dialog/TrafficText.h"
 #include "platform/commctrl.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
-struct ColumnTemplate {
-  const char* pszTitle;
-  int cx;  // dialog units
-};
-constexpr ColumnTemplate kColumns[TRAFFIC_COLUMNS] = {
+constexpr LIST_COLUMN kColumns[TRAFFIC_COLUMNS] = {
     {"时间", 60}, {"事件", 42}, {"对端", 74}, {"长度", 26}, {"十六进制", 150}, {"文本", 90},
 };
-
-// Where a cell's text goes: at most the buffer, never half a character.
-void CopyCellText(const CString& str, LPTSTR pszDest, int cchMax)
-{
-  if (!pszDest || cchMax <= 0)
-    return;
-  int n = std::min(str.GetLength(), cchMax - 1);
-  const char* p = str;
-  while (n > 0 && n < str.GetLength() && (static_cast<unsigned char>(p[n]) & 0xC0) == 0x80)
-    --n;
-  std::memcpy(pszDest, p, static_cast<std::size_t>(n));
-  pszDest[n] = '\0';
-}
 }  // namespace
 
 CTrafficDlg::CTrafficDlg(CTrafficRecord& record, CTrafficLog& log, CWnd* pOwner)
@@ -37,16 +20,7 @@ CTrafficDlg::CTrafficDlg(CTrafficRecord& record, CTrafficLog& log, CWnd* pOwner)
 BOOL CTrafficDlg::OnInitDialog()
 {
   CDialog::OnInitDialog();
-  CWnd* pList = GetDlgItem(IDC_TRAFFIC_LIST);
-  for (int i = 0; i < TRAFFIC_COLUMNS; ++i) {
-    RECT rc{0, 0, kColumns[i].cx, 8};
-    MapDialogRect(&rc);
-    LVCOLUMN column{};
-    column.mask = LVCF_TEXT | LVCF_WIDTH;
-    column.cx = rc.right;
-    column.pszText = const_cast<LPTSTR>(kColumns[i].pszTitle);
-    pList->SendMessage(LVM_INSERTCOLUMN, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
-  }
+  InsertListColumns(*this, IDC_TRAFFIC_LIST, kColumns, TRAFFIC_COLUMNS);
   Refresh();
   SetTimer(ID_TIMER_TRAFFIC_REFRESH, TRAFFIC_REFRESH_MS, nullptr);
   return TRUE;

@@ -44,7 +44,7 @@ void CTrafficRecord::AddData(TRAFFIC_KIND kind, TRAFFIC_PROTOCOL protocol, const
     nHeld = std::min(nHeld, TRAFFIC_FLOOD_SNAP);
   m_nStoredThisSecond += nHeld;
   TRAFFIC_EVENT& e = Append();
-  e = {nNow, kind, protocol, local, peer, nLength, nHeld, 0, m_nPayloadEnd};
+  e = {nNow, kind, protocol, local, peer, nLength, nHeld, 0, m_nPayloadEnd, m_bMarkAutoReply};
   // The byte stream wraps around its budget; an event's bytes are held while the stream has not
   // run a whole budget past them.
   const std::size_t nAt = static_cast<std::size_t>(m_nPayloadEnd % TRAFFIC_PAYLOAD_BUDGET);
@@ -60,7 +60,7 @@ void CTrafficRecord::AddEvent(TRAFFIC_KIND kind, TRAFFIC_PROTOCOL protocol, cons
                               const TRAFFIC_ENDPOINT& peer, int nError, int nLength)
 {
   TRAFFIC_EVENT& e = Append();
-  e = {m_pfnClock(), kind, protocol, local, peer, nLength, 0, nError, m_nPayloadEnd};
+  e = {m_pfnClock(), kind, protocol, local, peer, nLength, 0, nError, m_nPayloadEnd, m_bMarkAutoReply};
   if (m_pSink)
     m_pSink->OnTrafficEvent(e, nullptr);
 }

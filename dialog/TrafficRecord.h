@@ -49,6 +49,7 @@ struct TRAFFIC_EVENT {
   int nStored;               // of a data event's bytes, how many went into the record (the first)
   int nError;                // the socket error of a failed send
   std::uint64_t nPayloadAt;  // where the payload starts in the record's byte stream
+  bool bAutoReply = false;   // sent (or meant to be) by an automatic reply
 };
 
 TRAFFIC_ENDPOINT EndpointOf(const ws::sockaddr_in& addr);
@@ -94,6 +95,9 @@ public:
   std::uint64_t GetFirstNumber() const { return m_nClearedAt + m_nDropped; }
 
   void SetSink(CTrafficSink* pSink) { m_pSink = pSink; }
+  // While set, the events added are marked as an automatic reply's.
+  void MarkAutoReply(bool bMark) { m_bMarkAutoReply = bMark; }
+  bool IsMarkingAutoReply() const { return m_bMarkAutoReply; }
   CTrafficSink* GetSink() const { return m_pSink; }
 
 private:
@@ -114,4 +118,21 @@ private:
   std::int64_t m_nStoredThisSecond = 0;
   CTrafficSink* m_pSink = nullptr;
   std::int64_t (*m_pfnClock)();
+  bool m_bMarkAutoReply = false;
+};
+
+// Marks the events added while it lives as an automatic reply's (or not), then puts the mark back.
+class CAutoReplyMark {
+public:
+  CAutoReplyMark(CTrafficRecord& record, bool bMark) : m_record(record), m_bWas(record.IsMarkingAutoReply())
+  {
+    m_record.MarkAutoReply(bMark);
+  }
+  ~CAutoReplyMark() { m_record.MarkAutoReply(m_bWas); }
+  CAutoReplyMark(const CAutoReplyMark&) = delete;
+  CAutoReplyMark& operator=(const CAutoReplyMark&) = delete;
+
+private:
+  CTrafficRecord& m_record;
+  bool m_bWas;
 };

@@ -36,6 +36,16 @@ const char* EventName(TRAFFIC_KIND kind)
   return "";
 }
 
+// An automatic reply's send says so.
+const char* EventText(const TRAFFIC_EVENT& e)
+{
+  if (e.bAutoReply && e.kind == TRAFFIC_SENT)
+    return "应答";
+  if (e.bAutoReply && e.kind == TRAFFIC_SEND_FAILED)
+    return "应答失败";
+  return EventName(e.kind);
+}
+
 bool IsPrintable(BYTE by)
 {
   return by >= 0x20 && by < 0x7F;
@@ -165,7 +175,7 @@ CString TrafficColumnText(const TRAFFIC_EVENT& e, const BYTE* pPayload, int nHel
     out = TrafficTimeText(e.nTimeMicros).str();
     break;
   case TRAFFIC_COL_EVENT:
-    out = EventName(e.kind);
+    out = EventText(e);
     break;
   case TRAFFIC_COL_PEER:
     if (e.peer.dwAddress != 0 || e.peer.wPort != 0)
@@ -204,7 +214,7 @@ void AppendTrafficLogLine(std::string& out, const TRAFFIC_EVENT& e, const BYTE* 
   AppendMillis(out, e.nTimeMicros);
   out += second.offset;
   out += '\t';
-  out += EventName(e.kind);
+  out += EventText(e);
   out += '\t';
   if (e.peer.dwAddress != 0 || e.peer.wPort != 0)
     out += TrafficEndpointText(e.peer).str();

@@ -5,6 +5,7 @@
 #include "platform/windef.h"
 
 inline constexpr DWORD LVS_REPORT = 0x0001;
+inline constexpr DWORD LVS_SINGLESEL = 0x0004;
 inline constexpr DWORD LVS_SHOWSELALWAYS = 0x0008;
 inline constexpr DWORD LVS_OWNERDATA = 0x1000;
 

@@ -25,6 +25,19 @@ public:
   operator LPCTSTR() const { return m_str.c_str(); }  // NOLINT: implicit as in the framework
   const std::string& str() const { return m_str; }
 
+  CString& operator+=(const CString& s)
+  {
+    m_str += s.m_str;
+    return *this;
+  }
+  CString& operator+=(const char* psz)
+  {
+    m_str += psz ? psz : "";
+    return *this;
+  }
+  friend CString operator+(CString a, const CString& b) { return a += b; }
+  friend CString operator+(const char* a, const CString& b) { return CString(a) += b; }
+
   friend bool operator==(const CString& a, const CString& b) { return a.m_str == b.m_str; }
   friend bool operator==(const CString& a, const char* b) { return a.m_str == std::string_view(b ? b : ""); }
 

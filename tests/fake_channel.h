@@ -42,6 +42,7 @@ public:
     result.nSent = n;
     return result;
   }
+  SEND_OPTIONS GetSendOptions() override { return m_options; }
   BOOL BuildSendBoxPayload(std::vector<BYTE>& payload) override
   {
     if (m_payload.empty())
@@ -83,6 +84,7 @@ public:
   BOOL m_bStream = TRUE;
   CHANNEL_PEER m_defaultPeer = CHANNEL_PEER::Channel();
   std::string m_payload = "tick";
+  SEND_OPTIONS m_options;
   int m_nTake = -1;
   int m_nRefusal = ws::WSAEWOULDBLOCK;
   bool m_bBlocked = false;

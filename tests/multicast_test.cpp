@@ -114,3 +114,29 @@ TEST_F(Multicast, JoinWithoutARouteIsReported)
 }
 
 }  // namespace
+
+// An automatic reply goes to the member that wrote to the group, not to the group.
+TEST_F(Multicast, AnAutomaticReplyAnswersTheSender)
+{
+  const int port = test::FreeUdpPort();
+  auto dlg = NewDialog();
+  REPLY_RULE rule;
+  rule.strMatch = "PING";
+  rule.strReply = "PONG";
+  CString why;
+  ASSERT_TRUE(dlg->AutoReply().Rules().Insert(0, rule, SEND_OPTIONS{}, why)) << why.str();
+  dlg->AutoReply().SetEnabled(TRUE);
+  dlg->SelectMode(MODE_MULTICAST);
+  dlg->SetDest(kGroup, port);
+  dlg->Click(IDC_USE_LOCAL_PORT);
+  dlg->SetText(IDC_LOCAL_PORT, std::to_string(port).c_str());
+  dlg->Click(IDC_CONNECT);
+  ASSERT_TRUE(dlg->IsOpen()) << (m_boxes.empty() ? "" : m_boxes.front());
+  int peerPort = 0;
+  test::Fd peer = test::UdpSocket(&peerPort);
+  test::SendDatagram(peer, "PING", port, "239.1.2.3");
+  bool bGot = false;
+  EXPECT_EQ(test::ReceiveDatagram(peer, &bGot), "PONG");
+  EXPECT_EQ(dlg->AutoReply().GetReplies(), 1u);
+  dlg->Click(IDC_CONNECT);
+}

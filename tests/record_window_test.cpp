@@ -308,7 +308,8 @@ TEST_F(Record, TheReceiveDisplaysMenuReadsInChineseAndOpensTheWindow)
             (QStringList{QStringLiteral("复制(&C)"), QStringLiteral("-"), QStringLiteral("全选(&A)"),
                          QStringLiteral("-"), QStringLiteral("通信记录(&R)..."), QStringLiteral("记录到文件(&L)..."),
                          QStringLiteral("保存接收数据(&S)..."), QStringLiteral("客户端列表(&K)..."),
-                         QStringLiteral("-"), QStringLiteral("接收设置(&O)..."), QStringLiteral("暂停显示(&P)")}));
+                         QStringLiteral("自动应答(&Y)..."), QStringLiteral("-"), QStringLiteral("接收设置(&O)..."),
+                         QStringLiteral("暂停显示(&P)")}));
   ASSERT_TRUE(test::WaitFor([&] { return dlg->m_pTrafficDlg && dlg->m_pTrafficDlg->widget()->isVisible(); }));
 }
 

@@ -157,8 +157,8 @@ TEST_F(RecvDisplay, PausedTheDisplayStaysAndSaysSoWhileCountingGoesOn)
   test::Fd device = OpenUdp(*dlg, &localPort);
   test::SendDatagram(device, "before ", localPort);
   ASSERT_TRUE(Shows(*dlg, "before "));
-  const QStringList menu = test::PopupEntries([&] { test::ContextClick(dlg->W(IDC_RECV_TEXT)); }, 10);
-  EXPECT_EQ(menu.mid(9), (QStringList{QStringLiteral("接收设置(&O)..."), QStringLiteral("暂停显示(&P)")}));
+  const QStringList menu = test::PopupEntries([&] { test::ContextClick(dlg->W(IDC_RECV_TEXT)); }, 11);
+  EXPECT_EQ(menu.mid(10), (QStringList{QStringLiteral("接收设置(&O)..."), QStringLiteral("暂停显示(&P)")}));
   QApplication::processEvents();
   EXPECT_TRUE(dlg->m_display.bPaused);
   test::SendDatagram(device, "during", localPort);

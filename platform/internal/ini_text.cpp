@@ -101,6 +101,7 @@ std::string_view closingBreak(std::string_view text, std::string_view eol)
 // Where the key stands, or where it would go.
 struct Place {
   bool found = false;  // the key's line exists
+  Line line;           // the key's line
   std::size_t valueBegin = 0;
   std::size_t valueEnd = 0;
   bool sectionFound = false;
@@ -129,6 +130,7 @@ Place locate(std::string_view text, std::string_view section, std::string_view k
       continue;
     if (sameName(p.name, key)) {
       place.found = true;
+      place.line = line;
       place.valueBegin = p.valueBegin;
       place.valueEnd = line.end;
       return place;
@@ -181,6 +183,16 @@ std::string SetIniValue(std::string_view text, std::string_view section, std::st
   out.append("[").append(section).append("]").append(eol).append(entry);
   if (!unterminated)
     out.append(eol);
+  return out;
+}
+
+std::string RemoveIniValue(std::string_view text, std::string_view section, std::string_view key)
+{
+  const Place place = locate(text, section, key);
+  if (!place.found)
+    return std::string(text);
+  std::string out(text.substr(0, place.line.begin));
+  out.append(text.substr(place.line.next));
   return out;
 }
 

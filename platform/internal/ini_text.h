@@ -19,4 +19,7 @@ std::optional<std::string> FindIniValue(std::string_view text, std::string_view 
 // the last entry of its section; a missing section goes, with the key, at the end of the text.
 std::string SetIniValue(std::string_view text, std::string_view section, std::string_view key, std::string_view value);
 
+// The text without the first line of `key` in its section; the text as it was when there is none.
+std::string RemoveIniValue(std::string_view text, std::string_view section, std::string_view key);
+
 }  // namespace platform

@@ -83,6 +83,8 @@ QWidget* createStatic(QWidget* parent, DWORD style, const QString& text)
   label->setText(text);
   label->setTextFormat(Qt::PlainText);
   label->setAlignment(Qt::AlignLeft | ((style & SS_CENTERIMAGE) ? Qt::AlignVCenter : Qt::AlignTop));
+  // Left-aligned text breaks between words onto the next line; a vertically centred label is one line.
+  label->setWordWrap((style & SS_TYPEMASK) == SS_LEFT && !(style & SS_CENTERIMAGE));
   return label;
 }
 
@@ -237,8 +239,12 @@ QWidget* CreateControl(QWidget* parent, const char* windowClass, DWORD style, co
     return createCombo(parent, style);
   if (cls == "SysIPAddress32")
     return new IpAddressWidget(parent);
-  if (cls == "SysListView32")
-    return new ListView(parent);
+  if (cls == "SysListView32") {
+    auto* list = new ListView(parent);
+    if (style & LVS_SINGLESEL)
+      list->setSelectionMode(QAbstractItemView::SingleSelection);
+    return list;
+  }
   return nullptr;
 }
 

@@ -57,6 +57,15 @@ UINT CWinApp::GetProfileInt(LPCTSTR lpszSection, LPCTSTR lpszEntry, int nDefault
   return static_cast<UINT>(parseProfileInt(*value));
 }
 
+CString CWinApp::GetProfileString(LPCTSTR lpszSection, LPCTSTR lpszEntry, LPCTSTR lpszDefault)
+{
+  const std::optional<std::string> text = platform::ReadWholeFile(profilePath(m_strProfileName).toStdString());
+  const std::optional<std::string> value = text ? platform::FindIniValue(*text, lpszSection, lpszEntry) : std::nullopt;
+  if (!value)
+    return CString(lpszDefault ? lpszDefault : "");
+  return CString(*value);
+}
+
 namespace {
 // The batch of writes under way, if any: its lock, or that the lock could not be had.
 struct ProfileBatchState {
@@ -82,6 +91,11 @@ CProfileBatch::~CProfileBatch()
 
 BOOL CWinApp::WriteProfileInt(LPCTSTR lpszSection, LPCTSTR lpszEntry, int nValue)
 {
+  return WriteProfileString(lpszSection, lpszEntry, std::to_string(nValue).c_str());
+}
+
+BOOL CWinApp::WriteProfileString(LPCTSTR lpszSection, LPCTSTR lpszEntry, LPCTSTR lpszValue)
+{
   const QString path = profilePath(m_strProfileName);
   QDir().mkpath(QFileInfo(path).absolutePath());
   if (g_batch.depth > 0 && !g_batch.lock && !g_batch.lockFailed) {
@@ -90,9 +104,11 @@ BOOL CWinApp::WriteProfileInt(LPCTSTR lpszSection, LPCTSTR lpszEntry, int nValue
   }
   if (g_batch.lockFailed)
     return FALSE;
-  const std::string value = std::to_string(nValue);
   return platform::RewriteFile(
       path.toStdString(),
-      [&](const std::string& text) { return platform::SetIniValue(text, lpszSection, lpszEntry, value); },
+      [&](const std::string& text) {
+        return lpszValue ? platform::SetIniValue(text, lpszSection, lpszEntry, lpszValue)
+                         : platform::RemoveIniValue(text, lpszSection, lpszEntry);
+      },
       g_batch.lock.get());
 }

@@ -53,6 +53,16 @@ CClientListDlg* TestDlg::ClientListDlg() const
   return m_pTools->ClientListDlg();
 }
 
+CAutoReplyDlg* TestDlg::AutoReplyDlg() const
+{
+  return m_pTools->AutoReplyDlg();
+}
+
+CAutoReply& TestDlg::AutoReply() const
+{
+  return m_pTools->AutoReply();
+}
+
 CSendFileDlg* TestDlg::FileDlg() const
 {
   return m_pTools->SendFileDlg();

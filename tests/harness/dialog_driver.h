@@ -3,6 +3,8 @@
 // person would. No test framework here.
 #pragma once
 
+#include "dialog/AutoReply.h"
+#include "dialog/AutoReplyDlg.h"
 #include "dialog/ClientListDlg.h"
 #include "dialog/SendFileDlg.h"
 #include "dialog/SocketTestDlg.h"
@@ -43,6 +45,8 @@ public:
   // The tool windows, once made; the senders behind them, the window made (and shown) if need be.
   CTimedSendDlg* TimedDlg() const;
   CClientListDlg* ClientListDlg() const;
+  CAutoReplyDlg* AutoReplyDlg() const;
+  CAutoReply& AutoReply() const;
   CSendFileDlg* FileDlg() const;
   CTimedSender& TimedSender();
   CFileSender& FileSender();
