@@ -52,6 +52,7 @@ bench: build
 	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/flood record
 	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/flood send
 	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/flood reply
+	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/flood commands
 	$(BUILD_DIR)/bench/reply_bench
 	/usr/bin/python3 bench/startup.py $(BUILD_DIR)/lanspry $(BUILD_DIR)/bench/empty_dialog
 

@@ -23,6 +23,8 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -490,6 +492,95 @@ void UdpFloods(const char* title, const std::function<void(FloodDlg&)>& prepare,
               Verdict(deliveredMedian >= 0.8), Verdict(worstP99 < 5));
 }
 
+// A loopback peer that writes back what it reads, on each connection it takes in turn.
+class EchoPeer {
+public:
+  EchoPeer() : m_listener(test::TcpListener(&m_nPort)), m_thread([this] { Serve(); }) {}
+  ~EchoPeer()
+  {
+    m_bStop = true;
+    m_thread.join();
+  }
+  int Port() const { return m_nPort; }
+
+private:
+  void Serve()
+  {
+    while (!m_bStop) {
+      test::Fd peer = test::Accept(m_listener, 100);
+      if (!peer)
+        continue;
+      int one = 1;
+      setsockopt(peer.get(), IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+      char buf[4096];
+      for (ssize_t n; (n = recv(peer.get(), buf, sizeof buf, 0)) > 0;)
+        send(peer.get(), buf, static_cast<std::size_t>(n), MSG_NOSIGNAL);
+    }
+  }
+  int m_nPort = 0;
+  test::Fd m_listener;
+  std::atomic<bool> m_bStop{false};
+  std::thread m_thread;
+};
+
+double PercentileOf(std::vector<double> values, double p)
+{
+  Lateness sorted{std::move(values)};
+  return sorted.Percentile(p);
+}
+
+// The command list's round trips against an echo peer beside a plain blocking client's.
+void BenchCommands()
+{
+  constexpr int kPairs = 1000;
+  EchoPeer echo;
+  std::vector<double> plain;
+  {
+    test::Fd client = test::TcpConnect(echo.Port());
+    int one = 1;
+    setsockopt(client.get(), IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    for (int i = 0; i < kPairs; ++i) {
+      const auto start = Clock::now();
+      test::SendAll(client, "PING");
+      if (test::ReceiveExactly(client, 4) != "PING")
+        break;
+      plain.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    }
+  }
+  FloodDlg dlg;
+  test::App().m_pMainWnd = &dlg;
+  dlg.Open();
+  COMMAND command;
+  command.strName = "ping";
+  command.strPayload = "PING";
+  command.nExpect = MATCH_EXACT;
+  command.strExpect = "PING";
+  CString why;
+  dlg.Commands().Insert(0, command, why);
+  dlg.OpenChannel(MODE_TCP, test::Ip(127, 0, 0, 1), echo.Port());
+  dlg.Commands().Run({}, kPairs);
+  RunLoop([&] { return !dlg.Commands().IsRunning(); }, 60000);
+  std::vector<double> listed;
+  for (const COMMAND_RUN_RESULT& r : dlg.Commands().GetResults()) {
+    if (r.nResult == RESULT_PASS)
+      listed.push_back(r.dRttMs);
+  }
+  dlg.Click(IDC_CONNECT);
+  test::App().m_pMainWnd = nullptr;
+  const double listedMedian = PercentileOf(listed, 0.5);
+  const double plainMedian = PercentileOf(plain, 0.5);
+  std::printf("| %d request/answer pairs, TCP echo peer on 127.0.0.1 | passed | round trip median / p99 (ms) |\n",
+              kPairs);
+  std::printf("|---|---|---|\n");
+  std::printf("| command list, as its window reports | %zu | %.3f / %.3f |\n", listed.size(), listedMedian,
+              PercentileOf(listed, 0.99));
+  std::printf("| plain blocking client | %zu | %.3f / %.3f |\n\n", plain.size(), plainMedian,
+              PercentileOf(plain, 0.99));
+  std::printf("target median within 0.2 ms of the plain client's: %s (%.3f ms apart)\n\n",
+              Verdict(std::abs(listedMedian - plainMedian) <= 0.2 && listed.size() == kPairs),
+              std::abs(listedMedian - plainMedian));
+}
+
 // The flood with the record window open, and with a log file taking every event if asked: what
 // the dialog delivered beside the plain loop of the same run, whether the counter, the record and
 // the file agree, and how late the loop's timer ran.
@@ -754,6 +845,11 @@ int main(int argc, char** argv)
   // "flood reply" (an automatic reply to every datagram) and "flood send" run only when asked, so
   // that the record's peak memory is its own.
   const std::string only = argc > 1 ? argv[1] : "";
+  if (only == "commands") {
+    BenchCommands();
+    ws::WSACleanup();
+    return 0;
+  }
   if (only == "send") {
     BenchSendTools();
     ws::WSACleanup();

@@ -27,15 +27,6 @@ int FindKey(const KindName (&kinds)[N], std::string_view key)
   return -1;
 }
 
-bool HasHexDigit(const CString& str)
-{
-  for (char ch : str.str()) {
-    if (HexDigitValue(ch) != 0xFF)
-      return true;
-  }
-  return false;
-}
-
 bool ParseFlag(std::string_view field, BOOL& bOut)
 {
   if (field != "0" && field != "1")
@@ -54,6 +45,15 @@ bool ParseDelay(std::string_view field, int& nOut)
   return true;
 }
 }  // namespace
+
+BOOL HasHexDigit(const CString& str)
+{
+  for (char ch : str.str()) {
+    if (HexDigitValue(ch) != 0xFF)
+      return TRUE;
+  }
+  return FALSE;
+}
 
 const char* MatchKindKey(int nMatch)
 {

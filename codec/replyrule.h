@@ -28,6 +28,8 @@ const char* MatchKindText(int nMatch);
 const char* ReplyKindKey(int nReply);
 const char* ReplyKindText(int nReply);
 
+BOOL HasHexDigit(const CString& str);
+
 // The rule's line: enabled, match kind, match, reply kind, reply, delay, checksum, tab-separated.
 CString FormatReplyRule(const REPLY_RULE& rule);
 // FALSE, with why, for a line that is not a rule.

@@ -1,23 +1,20 @@
 #include "dialog/AutoReplyDlg.h"
 
 #include "dialog/AutoReply.h"
+#include "dialog/LineFile.h"
 #include "dialog/ListRows.h"
 #include "dialog/ReplyRuleDlg.h"
-#include "platform/cfile.h"
 #include "platform/cfiledialog.h"
 #include "platform/commctrl.h"
 #include "platform/cwinapp.h"
 
 #include <algorithm>
 #include <iterator>
-#include <string>
 
 namespace {
 constexpr UINT_PTR kTimerRefresh = 1;
 constexpr UINT kRefreshMs = 100;
 constexpr const char* kRulesFilter = "应答规则 (*.txt)|*.txt|所有文件 (*)|*||";
-// A rule file larger than this is not a rule file.
-constexpr int kImportLimit = 4 * 1024 * 1024;
 
 enum { COL_ON, COL_KIND, COL_MATCH, COL_REPLY, COL_DELAY, COL_HITS, COLUMNS };
 constexpr LIST_COLUMN kColumns[COLUMNS] = {{"启用", 24}, {"匹配方式", 44}, {"匹配内容", 84},
@@ -240,63 +237,33 @@ void CAutoReplyDlg::OnClearHits()
 
 BOOL CAutoReplyDlg::ImportFile(const CString& strPath, CString& strMessage)
 {
-  CFile file;
-  std::string text;
-  if (file.Open(strPath, CFile::modeRead)) {
-    char buffer[65536];
-    for (int n; (n = file.Read(buffer, sizeof buffer)) > 0 && text.size() <= kImportLimit;)
-      text.append(buffer, static_cast<std::size_t>(n));
-  }
-  if (!file.IsOpen() || file.GetLastError() != 0 || text.size() > kImportLimit) {
-    strMessage.Format("读取 %s 失败%s.", static_cast<LPCTSTR>(strPath),
-                      text.size() > kImportLimit ? ": 文件太大, 不是规则文件"
-                                                 : static_cast<LPCTSTR>(CFile::Describe(file.GetLastError())));
+  std::vector<NUMBERED_LINE> lines;
+  if (!ReadLineFile(strPath, lines, strMessage))
     return FALSE;
-  }
   CReplyRules& rules = m_autoReply.Rules();
-  const int nFirst = rules.GetCount();
-  int nLine = 0;
-  int nUnusable = 0;
-  CString strProblems;
-  for (std::size_t at = 0; at < text.size();) {
-    const std::size_t nl = std::min(text.find('\n', at), text.size());
-    std::string line = text.substr(at, nl - at);
-    at = nl + 1;
-    ++nLine;
-    if (!line.empty() && line.back() == '\r')
-      line.pop_back();
-    if (line.empty() || line.front() == '#')
-      continue;
-    rules.AddLine(CString(line));
+  int nUsable = 0;
+  std::vector<CString> problems;
+  for (const NUMBERED_LINE& line : lines) {
+    rules.AddLine(line.strText);
     const REPLY_ENTRY& entry = rules.GetAt(rules.GetCount() - 1);
-    if (entry.bUsable)
+    if (entry.bUsable) {
+      ++nUsable;
       continue;
+    }
     CString strProblem;
-    strProblem.Format("%s第 %d 行: %s", nUnusable++ == 0 ? "" : "; ", nLine, static_cast<LPCTSTR>(entry.strWhy));
-    strProblems += strProblem;
+    strProblem.Format("第 %d 行: %s", line.nLine, static_cast<LPCTSTR>(entry.strWhy));
+    problems.push_back(strProblem);
   }
-  strMessage.Format("从 %s 导入了 %d 条规则", static_cast<LPCTSTR>(strPath), rules.GetCount() - nFirst - nUnusable);
-  if (nUnusable > 0) {
-    CString strMore;
-    strMore.Format(", %d 行无法使用 (%s)", nUnusable, static_cast<LPCTSTR>(strProblems));
-    strMessage += strMore;
-  }
+  strMessage = ImportMessage(strPath, "条规则", nUsable, problems);
   return TRUE;
 }
 
 BOOL CAutoReplyDlg::ExportFile(const CString& strPath, CString& strMessage)
 {
-  std::string text;
+  std::vector<CString> lines;
   for (int i = 0; i < m_autoReply.Rules().GetCount(); ++i)
-    text.append(m_autoReply.Rules().GetAt(i).strLine.str()).append("\n");
-  CSaveFile file;
-  if (!file.Open(strPath) || !file.Write(text.data(), static_cast<UINT>(text.size())) || !file.Commit()) {
-    strMessage.Format("保存 %s 失败%s.", static_cast<LPCTSTR>(strPath),
-                      static_cast<LPCTSTR>(CFile::Describe(file.GetLastError())));
-    return FALSE;
-  }
-  strMessage.Format("已导出 %d 条规则到 %s", m_autoReply.Rules().GetCount(), static_cast<LPCTSTR>(strPath));
-  return TRUE;
+    lines.push_back(m_autoReply.Rules().GetAt(i).strLine);
+  return WriteLineFile(strPath, lines, "条规则", strMessage);
 }
 
 void CAutoReplyDlg::OnImport()

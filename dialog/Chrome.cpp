@@ -18,6 +18,10 @@ void CSocketTestDlg::OnSysCommand(UINT nID, LPARAM lParam)
     OnAutoReply();
     return;
   }
+  if ((nID & 0xFFF0) == IDM_COMMANDS) {
+    OnCommandList();
+    return;
+  }
   if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
     CAboutDlg dlgAbout;
     dlgAbout.DoModal();

@@ -2,6 +2,7 @@
 #include "dialog/SocketTestDlg.h"
 
 #include "dialog/AutoReply.h"
+#include "dialog/CommandList.h"
 #include "dialog/ToolBox.h"
 
 #include "platform/cmenu.h"
@@ -30,6 +31,10 @@ BOOL CSocketTestDlg::OnInitDialog()
     strAutoReplyMenu.LoadString(IDS_AUTO_REPLY);
     if (!strAutoReplyMenu.IsEmpty())
       pSysMenu->AppendMenu(MF_STRING, IDM_AUTO_REPLY, strAutoReplyMenu);
+    CString strCommandsMenu;
+    strCommandsMenu.LoadString(IDS_COMMANDS);
+    if (!strCommandsMenu.IsEmpty())
+      pSysMenu->AppendMenu(MF_STRING, IDM_COMMANDS, strCommandsMenu);
     if (!strAboutMenu.IsEmpty()) {
       pSysMenu->AppendMenu(MF_SEPARATOR);
       pSysMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, strAboutMenu);
@@ -39,6 +44,7 @@ BOOL CSocketTestDlg::OnInitDialog()
   SetSendMenu();
   m_sendOptions.Load();
   m_pTools->AutoReply().Load();
+  m_pTools->Commands().Load();
   CRecvOptions recvOptions;
   recvOptions.Load();
   m_display.SetOptions(recvOptions, m_recvBuf, 0);

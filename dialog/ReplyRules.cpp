@@ -1,26 +1,12 @@
 #include "dialog/ReplyRules.h"
 
 #include <algorithm>
-#include <cstring>
-#include <string_view>
 #include <utility>
 
 BOOL CReplyRules::Prepare(Compiled& compiled, const SEND_OPTIONS& options, CString& strWhy)
 {
   const REPLY_RULE& rule = compiled.entry.rule;
-  if (!CheckReplyRule(rule, options, strWhy))
-    return FALSE;
-  if (rule.nMatch != MATCH_REGEX) {
-    compiled.bytes = MatchBytes(rule);
-    return TRUE;
-  }
-  CString strError;
-  int nAt = 0;
-  if (!compiled.regex.Compile(rule.strMatch, &strError, &nAt)) {
-    strWhy.Format("正则表达式在第 %d 个字符处有错: %s.", nAt, static_cast<LPCTSTR>(strError));
-    return FALSE;
-  }
-  return TRUE;
+  return CheckReplyRule(rule, options, strWhy) && compiled.match.Prepare(rule.nMatch, rule.strMatch, strWhy);
 }
 
 void CReplyRules::AddLine(const CString& strLine)
@@ -94,30 +80,11 @@ void CReplyRules::ClearHits()
     compiled.entry.nHits = 0;
 }
 
-BOOL CReplyRules::Matches(const Compiled& compiled, const BYTE* pData, int nLength)
-{
-  const std::string_view data(reinterpret_cast<const char*>(pData), static_cast<std::size_t>(nLength));
-  const std::string_view looked(reinterpret_cast<const char*>(compiled.bytes.data()), compiled.bytes.size());
-  switch (compiled.entry.rule.nMatch) {
-  case MATCH_EXACT:
-    return data == looked;
-  case MATCH_PREFIX:
-    return data.starts_with(looked);
-  case MATCH_CONTAINS:
-  case MATCH_HEX:
-    return data.find(looked) != std::string_view::npos;
-  case MATCH_REGEX:
-    return compiled.regex.Search(pData, nLength);
-  default:
-    return FALSE;
-  }
-}
-
 int CReplyRules::Match(const BYTE* pData, int nLength) const
 {
   for (std::size_t i = 0; i < m_entries.size(); ++i) {
     const Compiled& compiled = m_entries[i];
-    if (compiled.entry.bUsable && compiled.entry.rule.bEnabled && Matches(compiled, pData, nLength))
+    if (compiled.entry.bUsable && compiled.entry.rule.bEnabled && compiled.match.Matches(pData, nLength))
       return static_cast<int>(i);
   }
   return -1;

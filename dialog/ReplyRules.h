@@ -4,7 +4,7 @@
 #pragma once
 
 #include "codec/replyrule.h"
-#include "platform/regex.h"
+#include "dialog/ByteMatch.h"
 
 #include <cstdint>
 #include <vector>
@@ -41,14 +41,12 @@ public:
 private:
   struct Compiled {
     REPLY_ENTRY entry;
-    std::vector<BYTE> bytes;
-    CByteRegex regex;
+    CByteMatch match;
   };
   // The rule ready to match, or FALSE with why.
   static BOOL Prepare(Compiled& compiled, const SEND_OPTIONS& options, CString& strWhy);
   // A rule the window gives, ready, with its line written anew.
   static BOOL FromWindow(Compiled& compiled, const REPLY_RULE& rule, const SEND_OPTIONS& options, CString& strWhy);
-  static BOOL Matches(const Compiled& compiled, const BYTE* pData, int nLength);
 
   std::vector<Compiled> m_entries;
 };

@@ -10,6 +10,7 @@ void CSocketTestDlg::SetSendMenu()
   CMenu menu;
   menu.AppendMenu(MF_STRING, ID_TIMED_SEND, "定时发送(&T)...");
   menu.AppendMenu(MF_STRING, ID_SEND_FILE, "发送文件(&F)...");
+  menu.AppendMenu(MF_STRING, ID_COMMAND_LIST, "命令列表(&L)...");
   menu.AppendMenu(MF_STRING, ID_SEND_OPTIONS, "发送设置(&O)...");
   GetDlgItem(IDC_SEND_TEXT)->SetContextMenuItems(menu);
 }
@@ -37,4 +38,9 @@ void CSocketTestDlg::OnSendFile()
 void CSocketTestDlg::OnAutoReply()
 {
   m_pTools->ShowAutoReply();
+}
+
+void CSocketTestDlg::OnCommandList()
+{
+  m_pTools->ShowCommandList();
 }

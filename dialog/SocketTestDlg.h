@@ -189,6 +189,7 @@ protected:
   void OnRecvPause();
   void OnClientList();
   void OnAutoReply();
+  void OnCommandList();
   LRESULT OnClientTarget(WPARAM wParam, LPARAM lParam);
   LRESULT OnClientDrop(WPARAM wParam, LPARAM lParam);
   DECLARE_MESSAGE_MAP()

@@ -3,6 +3,8 @@
 #include "dialog/AutoReply.h"
 #include "dialog/AutoReplyDlg.h"
 #include "dialog/ClientListDlg.h"
+#include "dialog/CommandList.h"
+#include "dialog/CommandListDlg.h"
 #include "dialog/SendFileDlg.h"
 #include "dialog/TimedSendDlg.h"
 
@@ -22,7 +24,11 @@ void ShowTool(std::unique_ptr<Dialog>& pDlg, Source& source, CWnd* pParent)
 }  // namespace
 
 CToolBox::CToolBox(CChannel& channel, const CClientTable& clients, CWnd* pParent)
-    : m_channel(channel), m_clients(clients), m_pParent(pParent), m_pAutoReply(std::make_unique<CAutoReply>(channel))
+    : m_channel(channel),
+      m_clients(clients),
+      m_pParent(pParent),
+      m_pAutoReply(std::make_unique<CAutoReply>(channel)),
+      m_pCommands(std::make_unique<CCommandList>(channel))
 {
 }
 
@@ -30,6 +36,7 @@ CToolBox::CToolBox(CChannel& channel, const CClientTable& clients, CWnd* pParent
 CToolBox::~CToolBox()
 {
   m_pAutoReplyDlg.reset();
+  m_pCommandsDlg.reset();
 }
 
 void CToolBox::ShowTimedSend()
@@ -50,4 +57,9 @@ void CToolBox::ShowClientList()
 void CToolBox::ShowAutoReply()
 {
   ShowTool(m_pAutoReplyDlg, *m_pAutoReply, m_pParent);
+}
+
+void CToolBox::ShowCommandList()
+{
+  ShowTool(m_pCommandsDlg, *m_pCommands, m_pParent);
 }

@@ -14,6 +14,8 @@ class CSendFileDlg;
 class CClientListDlg;
 class CAutoReply;
 class CAutoReplyDlg;
+class CCommandList;
+class CCommandListDlg;
 
 class CToolBox {
 public:
@@ -26,6 +28,8 @@ public:
   void ShowSendFile();
   void ShowClientList();
   void ShowAutoReply();
+  void ShowCommandList();
+  CCommandList& Commands() const { return *m_pCommands; }
   // The automatic replies, heard from the start whether or not their window is shown.
   CAutoReply& AutoReply() const { return *m_pAutoReply; }
   // The windows, once made; nullptr before.
@@ -33,6 +37,7 @@ public:
   CSendFileDlg* SendFileDlg() const { return m_pFileDlg.get(); }
   CClientListDlg* ClientListDlg() const { return m_pClientsDlg.get(); }
   CAutoReplyDlg* AutoReplyDlg() const { return m_pAutoReplyDlg.get(); }
+  CCommandListDlg* CommandListDlg() const { return m_pCommandsDlg.get(); }
 
 private:
   CChannel& m_channel;
@@ -43,4 +48,6 @@ private:
   std::unique_ptr<CClientListDlg> m_pClientsDlg;
   std::unique_ptr<CAutoReply> m_pAutoReply;
   std::unique_ptr<CAutoReplyDlg> m_pAutoReplyDlg;
+  std::unique_ptr<CCommandList> m_pCommands;
+  std::unique_ptr<CCommandListDlg> m_pCommandsDlg;
 };

@@ -158,6 +158,13 @@ CString TrafficTimeText(std::int64_t nTimeMicros)
   return CString(std::move(out));
 }
 
+CString TrafficDateTimeText(std::int64_t nTimeMicros)
+{
+  std::string out = LocalSecondOf(SecondOf(nTimeMicros)).text;
+  AppendMillis(out, nTimeMicros);
+  return CString(std::move(out));
+}
+
 CString TrafficCellText(const BYTE* p, int n, int nEncoding)
 {
   std::string out;

@@ -23,6 +23,8 @@ inline constexpr int TRAFFIC_TEXT_PREVIEW = 48;
 CString TrafficEndpointText(const TRAFFIC_ENDPOINT& endpoint);
 // A moment's local time of day: "12:34:56.789".
 CString TrafficTimeText(std::int64_t nTimeMicros);
+// The local date and time, "2026-12-09T14:03:07.250".
+CString TrafficDateTimeText(std::int64_t nTimeMicros);
 // Bytes as one line of a cell: decoded in the encoding, control bytes and line breaks as '.', a
 // character cut off at the end left out.
 CString TrafficCellText(const BYTE* p, int n, int nEncoding);

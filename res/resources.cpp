@@ -155,6 +155,48 @@ constexpr DialogItemTemplate kReplyRuleItems[] = {
     {IDCANCEL, "Button", "取消", BS_PUSHBUTTON | WS_TABSTOP, 203, 130, 50, 14},
 };
 
+constexpr DialogItemTemplate kCommandListItems[] = {
+    {IDC_STATIC, "Static", "命令:", kLabel, 7, 4, 120, 8},
+    {IDC_CMD_LIST, "SysListView32", "", LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP, 7, 14,
+     366, 112},
+    {IDC_CMD_STATUS, "Static", "", SS_LEFT | SS_NOPREFIX, 7, 129, 366, 16},
+    {IDC_CMD_ADD, "Button", "添加(&N)...", BS_PUSHBUTTON | WS_TABSTOP, 7, 149, 46, 14},
+    {IDC_CMD_EDIT, "Button", "修改(&E)...", BS_PUSHBUTTON | WS_TABSTOP, 57, 149, 46, 14},
+    {IDC_CMD_DELETE, "Button", "删除(&D)", BS_PUSHBUTTON | WS_TABSTOP, 107, 149, 46, 14},
+    {IDC_CMD_UP, "Button", "上移(&U)", BS_PUSHBUTTON | WS_TABSTOP, 157, 149, 46, 14},
+    {IDC_CMD_DOWN, "Button", "下移(&W)", BS_PUSHBUTTON | WS_TABSTOP, 207, 149, 46, 14},
+    {IDC_CMD_SEND, "Button", "发送选中(&O)", BS_PUSHBUTTON | WS_TABSTOP, 257, 149, 56, 14},
+    {IDC_CMD_TIMES_LABEL, "Static", "次数:", kLabel, 7, 172, 24, 8},
+    {IDC_CMD_TIMES, "Edit", "1", kPortEdit | ES_NUMBER, 33, 170, 36, 13},
+    {IDC_CMD_RUN, "Button", "运行(&R)", BS_PUSHBUTTON | WS_TABSTOP, 73, 169, 46, 14},
+    {IDC_CMD_SAVE, "Button", "保存结果(&V)...", BS_PUSHBUTTON | WS_TABSTOP, 123, 169, 60, 14},
+    {IDC_CMD_IMPORT, "Button", "导入(&I)...", BS_PUSHBUTTON | WS_TABSTOP, 225, 169, 46, 14},
+    {IDC_CMD_EXPORT, "Button", "导出(&X)...", BS_PUSHBUTTON | WS_TABSTOP, 275, 169, 46, 14},
+    {IDCANCEL, "Button", "关 闭", BS_PUSHBUTTON | WS_TABSTOP, 327, 169, 46, 14},
+};
+
+constexpr DialogItemTemplate kCommandItems[] = {
+    {IDC_STATIC, "Static", "名称:", kLabel, 7, 4, 246, 8},
+    {IDC_CMD_NAME, "Edit", "", kPortEdit, 7, 14, 246, 13},
+    {IDC_STATIC, "Static", "数据方式:", kLabel, 7, 32, 70, 8},
+    {IDC_CMD_KIND, "ComboBox", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 7, 42, 70, 60},
+    {IDC_STATIC, "Static", "数据:", kLabel, 83, 32, 170, 8},
+    {IDC_CMD_PAYLOAD, "Edit", "", kPortEdit, 83, 42, 170, 13},
+    {IDC_STATIC, "Static", "期望应答:", kLabel, 7, 60, 70, 8},
+    {IDC_CMD_EXPECT_KIND, "ComboBox", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 7, 70, 70, 90},
+    {IDC_STATIC, "Static", "期望内容:", kLabel, 83, 60, 170, 8},
+    {IDC_CMD_EXPECT, "Edit", "", kPortEdit, 83, 70, 170, 13},
+    {IDC_STATIC, "Static", "超时(毫秒):", kLabel, 7, 88, 70, 8},
+    {IDC_CMD_TIMEOUT, "Edit", "", kPortEdit | ES_NUMBER, 7, 98, 70, 13},
+    {IDC_STATIC, "Static", "之后间隔(毫秒):", kLabel, 83, 88, 80, 8},
+    {IDC_CMD_PAUSE, "Edit", "", kPortEdit | ES_NUMBER, 83, 98, 70, 13},
+    {IDC_STATIC, "Static",
+     "文本中可用 \\r \\n \\t \\0 \\\\ \\xHH, 发送设置的行尾和校验照加. 应答可分几次读到, 收齐后再判断.",
+     SS_LEFT | SS_NOPREFIX, 7, 116, 246, 16},
+    {IDOK, "Button", "确定", BS_DEFPUSHBUTTON | WS_TABSTOP, 149, 138, 50, 14},
+    {IDCANCEL, "Button", "取消", BS_PUSHBUTTON | WS_TABSTOP, 203, 138, 50, 14},
+};
+
 constexpr DialogItemTemplate kTimedSendItems[] = {
     {IDC_STATIC, "Static", "间隔(毫秒):", kLabel, 7, 8, 60, 8},
     {IDC_TIMED_INTERVAL, "Edit", "", kPortEdit | ES_NUMBER, 7, 18, 70, 13},
@@ -233,6 +275,26 @@ constexpr DialogTemplate kDialogs[] = {
      kDialogFace,
      kReplyRuleItems,
      {}},
+    {IDD_COMMAND_LIST,
+     WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME | DS_SETFONT,
+     0,
+     380,
+     190,
+     "命令列表",
+     9,
+     kDialogFace,
+     kCommandListItems,
+     {}},
+    {IDD_COMMAND,
+     WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT,
+     0,
+     260,
+     159,
+     "命令",
+     9,
+     kDialogFace,
+     kCommandItems,
+     {}},
     {IDD_TIMED_SEND,
      WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT,
      0,
@@ -259,11 +321,9 @@ constexpr DialogTemplate kDialogs[] = {
 };
 
 constexpr StringResource kStrings[] = {
-    {IDS_ABOUTBOX, "关于 Quorvin(&A)..."},
-    {IDS_TRAFFIC, "通信记录(&R)..."},
-    {IDS_CLIENTS, "客户端列表(&K)..."},
-    {IDS_AUTO_REPLY, "自动应答(&Y)..."},
-    {IDP_SOCKETS_INIT_FAILED, "Windows 通信端口初始化失败。"},
+    {IDS_ABOUTBOX, "关于 Quorvin(&A)..."}, {IDS_TRAFFIC, "通信记录(&R)..."},
+    {IDS_CLIENTS, "客户端列表(&K)..."},    {IDS_AUTO_REPLY, "自动应答(&Y)..."},
+    {IDS_COMMANDS, "命令列表(&L)..."},     {IDP_SOCKETS_INIT_FAILED, "Windows 通信端口初始化失败。"},
 };
 
 // Embedded by the build under these paths.

@@ -163,9 +163,13 @@ TEST_F(WindowChrome, SystemMenuEndsWithAbout)
 TEST_F(WindowChrome, RightClickAndAltSpaceOpenTheSystemMenu)
 {
   auto dlg = NewDialog();
-  const QStringList expected{QStringLiteral("最小化(&N)"),         QStringLiteral("关闭(&C)\tAlt+F4"),
-                             QStringLiteral("通信记录(&R)..."),    QStringLiteral("客户端列表(&K)..."),
-                             QStringLiteral("自动应答(&Y)..."),    QStringLiteral("-"),
+  const QStringList expected{QStringLiteral("最小化(&N)"),
+                             QStringLiteral("关闭(&C)\tAlt+F4"),
+                             QStringLiteral("通信记录(&R)..."),
+                             QStringLiteral("客户端列表(&K)..."),
+                             QStringLiteral("自动应答(&Y)..."),
+                             QStringLiteral("命令列表(&L)..."),
+                             QStringLiteral("-"),
                              QStringLiteral("关于 Quorvin(&A)...")};
   for (bool fromKeyboard : {false, true}) {
     const QStringList seen = test::PopupEntries([&] {
@@ -194,7 +198,7 @@ TEST_F(WindowChrome, NoAboutEntryWithAnEmptyString)
   auto dlg = NewDialog();
   const auto& items = dlg->GetSystemMenu(FALSE)->items();
   AfxSetResourceTable(&real);
-  ASSERT_EQ(items.size(), 5u);  // minimise, close, the record, the clients and the replies only
+  ASSERT_EQ(items.size(), 6u);  // minimise, close and the four tools only
   EXPECT_NE(items.back().nFlags, MF_SEPARATOR);
 }
 

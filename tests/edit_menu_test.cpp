@@ -25,7 +25,7 @@ TEST_F(EditMenu, ReadsAsThePlatformsInChinese)
   auto* send = qobject_cast<QPlainTextEdit*>(dlg->W(IDC_SEND_TEXT));
   QApplication::clipboard()->clear();
   // The send box's own tools follow the platform's entries.
-  const QStringList tools{"-", "定时发送(&T)...", "发送文件(&F)...", "发送设置(&O)..."};
+  const QStringList tools{"-", "定时发送(&T)...", "发送文件(&F)...", "命令列表(&L)...", "发送设置(&O)..."};
   EXPECT_EQ(
       MenuOf(send),
       QStringList({"!撤消(&U)", "-", "!剪切(&T)", "!复制(&C)", "!粘贴(&P)", "!删除(&D)", "-", "!全选(&A)"}) + tools)

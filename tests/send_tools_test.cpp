@@ -122,8 +122,9 @@ TEST_F(SendTools, TheSendBoxMenuOpensTheToolsByShiftF10)
   box->setFocus();
   const QStringList seen = test::PopupEntries([&] { QTest::keyClick(box, Qt::Key_F10, Qt::ShiftModifier); }, 9);
   ASSERT_GE(seen.size(), 12);
-  EXPECT_EQ(seen.mid(8), (QStringList{QStringLiteral("-"), QStringLiteral("定时发送(&T)..."),
-                                      QStringLiteral("发送文件(&F)..."), QStringLiteral("发送设置(&O)...")}));
+  EXPECT_EQ(seen.mid(8),
+            (QStringList{QStringLiteral("-"), QStringLiteral("定时发送(&T)..."), QStringLiteral("发送文件(&F)..."),
+                         QStringLiteral("命令列表(&L)..."), QStringLiteral("发送设置(&O)...")}));
   ASSERT_TRUE(test::WaitFor([&] { return dlg->TimedDlg() && dlg->TimedDlg()->widget()->isVisible(); }));
   EXPECT_EQ(dlg->TimedDlg()->widget()->windowTitle().toStdString(), "定时发送");
 }

@@ -53,7 +53,16 @@ const DialogItemTemplate* LabelAbove(const DialogTemplate& t, const DialogItemTe
     if (!label || other.y + other.cy > label->y + label->cy)
       label = &other;
   }
-  return label;
+  if (label)
+    return label;
+  // Else a label just to its left on the same line, as "次数: [  ]".
+  for (const DialogItemTemplate& other : t.items) {
+    const int gap = item.x - (other.x + other.cx);
+    const bool sameLine = other.y < item.y + item.cy && item.y < other.y + other.cy;
+    if (isLabel(other) && sameLine && gap >= -1 && gap <= kLabelGap)
+      return &other;
+  }
+  return nullptr;
 }
 
 const char* LabellingText(const DialogTemplate& t, const DialogItemTemplate& item)

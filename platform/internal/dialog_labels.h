@@ -10,6 +10,6 @@
 // nullptr for a control that is named by its own text, or that nothing labels.
 const char* LabellingText(const DialogTemplate& t, const DialogItemTemplate& item);
 
-// The label or check box just above the control that names it, or nullptr; a renamed label
-// renames the control it names.
+// The label or check box just above the control that names it (else one just to its left on the
+// same line), or nullptr; a renamed label renames the control it names.
 const DialogItemTemplate* LabelAbove(const DialogTemplate& t, const DialogItemTemplate& item);

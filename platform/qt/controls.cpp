@@ -231,8 +231,13 @@ QWidget* CreateControl(QWidget* parent, const char* windowClass, DWORD style, co
   const std::string_view cls(windowClass);
   if (cls == "Button")
     return createButton(parent, style, text);
-  if (cls == "Edit")
-    return createEdit(parent, style);
+  // An edit starts with its template's text, as the dialog manager gives it.
+  if (cls == "Edit") {
+    QWidget* edit = createEdit(parent, style);
+    if (!text.isEmpty())
+      SetControlText(edit, text);
+    return edit;
+  }
   if (cls == "Static")
     return createStatic(parent, style, text);
   if (cls == "ComboBox")

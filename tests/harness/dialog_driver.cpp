@@ -63,6 +63,16 @@ CAutoReply& TestDlg::AutoReply() const
   return m_pTools->AutoReply();
 }
 
+CCommandListDlg* TestDlg::CommandListDlg() const
+{
+  return m_pTools->CommandListDlg();
+}
+
+CCommandList& TestDlg::Commands() const
+{
+  return m_pTools->Commands();
+}
+
 CSendFileDlg* TestDlg::FileDlg() const
 {
   return m_pTools->SendFileDlg();

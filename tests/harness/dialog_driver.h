@@ -6,6 +6,8 @@
 #include "dialog/AutoReply.h"
 #include "dialog/AutoReplyDlg.h"
 #include "dialog/ClientListDlg.h"
+#include "dialog/CommandList.h"
+#include "dialog/CommandListDlg.h"
 #include "dialog/SendFileDlg.h"
 #include "dialog/SocketTestDlg.h"
 #include "dialog/TimedSendDlg.h"
@@ -47,6 +49,8 @@ public:
   CClientListDlg* ClientListDlg() const;
   CAutoReplyDlg* AutoReplyDlg() const;
   CAutoReply& AutoReply() const;
+  CCommandListDlg* CommandListDlg() const;
+  CCommandList& Commands() const;
   CSendFileDlg* FileDlg() const;
   CTimedSender& TimedSender();
   CFileSender& FileSender();
