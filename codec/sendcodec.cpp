@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <string>
 
 namespace {
 struct Escape {
@@ -206,4 +207,19 @@ PAYLOAD BuildPayload(const CString& strText, BOOL bHex, const SEND_OPTIONS& opti
 const char* PayloadRefusalText(PAYLOAD_REFUSAL nRefusal)
 {
   return kRefusalTexts[nRefusal];
+}
+
+CString SendOptionsSummary(const SEND_OPTIONS& options)
+{
+  static constexpr const char* kChecksums[CHECKSUM_KINDS] = {"", "累加和", "异或", "CRC-16/MODBUS", "CRC-32"};
+  static constexpr const char* kEndings[LINE_ENDINGS] = {"", "CR", "LF", "CR LF"};
+  std::string out;
+  const auto add = [&out](const char* psz) {
+    if (*psz)
+      out += (out.empty() ? "" : ", ") + std::string(psz);
+  };
+  add(options.nChecksum >= 0 && options.nChecksum < CHECKSUM_KINDS ? kChecksums[options.nChecksum] : "");
+  add(options.nLineEnding >= 0 && options.nLineEnding < LINE_ENDINGS ? kEndings[options.nLineEnding] : "");
+  add(options.bEscapes ? "转义" : "");
+  return CString(out);
 }

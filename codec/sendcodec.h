@@ -42,6 +42,10 @@ struct SEND_OPTIONS {
   int nChecksum = CHECKSUM_NONE;
 };
 
+// The options not at their defaults, as the send group's caption names them ("CRC-16/MODBUS, CR
+// LF, 转义"); empty at the defaults.
+CString SendOptionsSummary(const SEND_OPTIONS& options);
+
 // The most a payload may hold, as the send buffer does.
 inline constexpr int PAYLOAD_LIMIT = 32768;
 

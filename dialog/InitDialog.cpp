@@ -43,6 +43,7 @@ BOOL CSocketTestDlg::OnInitDialog()
   SetRecvMenu();
   SetSendMenu();
   m_sendOptions.Load();
+  ShowSendOptionsSign();
   m_pTools->AutoReply().Load();
   m_pTools->Commands().Load();
   CRecvOptions recvOptions;

@@ -5,6 +5,8 @@
 #include "dialog/TrafficDlg.h"
 #include "platform/cmenu.h"
 
+#include <string>
+
 namespace {
 constexpr const char* kReceiveCaption = "接收";
 constexpr const char* kPausedCaption = "接收 (已暂停)";
@@ -42,19 +44,21 @@ void CSocketTestDlg::OnRecvOptions()
 void CSocketTestDlg::OnRecvPause()
 {
   m_display.bPaused = !m_display.bPaused;
-  if (CWnd* pGroup = ReceiveGroup())
+  if (CWnd* pGroup = CaptionedGroup(kReceiveCaption))
     pGroup->SetWindowText(m_display.bPaused ? kPausedCaption : kReceiveCaption);
   SetRecvMenu();
   RedrawReceiveDisplay();
 }
 
-// The receive group box has no id: it is found among the dialog's children by its caption.
-CWnd* CSocketTestDlg::ReceiveGroup()
+// The group boxes have no id: one is found among the dialog's children by its caption, which may
+// carry a note in brackets ("接收 (已暂停)").
+CWnd* CSocketTestDlg::CaptionedGroup(const char* pszCaption)
 {
+  const std::string strNoted = std::string(pszCaption) + " (";
   for (CWnd* pChild = GetWindow(GW_CHILD); pChild; pChild = pChild->GetWindow(GW_HWNDNEXT)) {
     CString strText;
     pChild->GetWindowText(strText);
-    if (pChild->GetDlgCtrlID() == IDC_STATIC && (strText == kReceiveCaption || strText == kPausedCaption))
+    if (pChild->GetDlgCtrlID() == IDC_STATIC && (strText == pszCaption || strText.str().starts_with(strNoted)))
       return pChild;
   }
   return nullptr;

@@ -1,7 +1,11 @@
 #include "dialog/SendFileDlg.h"
 
+#include "codec/transfertext.h"
 #include "platform/cfiledialog.h"
+#include "platform/commctrl.h"
 #include "platform/cwinapp.h"
+
+#include <algorithm>
 
 namespace {
 constexpr const char* kDatagram = "Datagram";
@@ -23,10 +27,12 @@ BOOL CSendFileDlg::OnInitDialog()
   CToolDlg::OnInitDialog();
   ShowNumber(IDC_FILE_DATAGRAM, pApp->GetProfileInt(SEND_FILE_SECTION, kDatagram, SEND_FILE_DEFAULT_DATAGRAM));
   ShowNumber(IDC_FILE_PAUSE, pApp->GetProfileInt(SEND_FILE_SECTION, kPause, 0));
+  GetDlgItem(IDC_FILE_PROGRESS)->SendMessage(PBM_SETRANGE32, 0, 1000);
   return TRUE;
 }
 
-// "已发送 sent / size 字节 (p%), rate MB/s", and how it ended once it has.
+// "已发送 sent / size 字节 (p%), rate, 还需约 time" while it goes; the average rate, the time it
+// took and how it ended once it has.
 CString CSendFileDlg::ProgressText()
 {
   const BOOL bSending = m_sender.IsSending();
@@ -36,12 +42,17 @@ CString CSendFileDlg::ProgressText()
     return "";
   const double fSeconds = static_cast<double>(m_sender.GetMicros()) / 1e6;
   const double fPercent = nSize > 0 ? 100.0 * static_cast<double>(nSent) / static_cast<double>(nSize) : 100.0;
+  const double fRate = fSeconds > 0 ? static_cast<double>(nSent) / fSeconds : 0.0;
   CString str;
-  str.Format("%s %llu / %llu 字节 (%.1f%%), %.1f MB/s", bSending ? "已发送" : "共发送",
+  str.Format("%s %llu / %llu 字节 (%.1f%%), %s%s", bSending ? "已发送" : "共发送",
              static_cast<unsigned long long>(nSent), static_cast<unsigned long long>(nSize), fPercent,
-             fSeconds > 0 ? static_cast<double>(nSent) / 1e6 / fSeconds : 0.0);
-  if (bSending)
+             bSending ? "" : "平均 ", static_cast<LPCTSTR>(RateText(fRate)));
+  if (bSending) {
+    if (fRate > 0 && nSent > 0)
+      str += ", 还需约 " + DurationText(static_cast<double>(nSize - std::min(nSent, nSize)) / fRate);
     return str;
+  }
+  str += ", 用时 " + DurationText(fSeconds);
   const CString& strError = m_sender.GetError();
   return CString(str.str() + ", " + (strError.IsEmpty() ? std::string("已完成") : strError.str()));
 }
@@ -50,6 +61,9 @@ void CSendFileDlg::Refresh()
 {
   const BOOL bSending = m_sender.IsSending();
   ShowText(IDC_FILE_STATUS, ProgressText());
+  const std::uint64_t nSize = m_sender.GetSize();
+  const std::uint64_t nPermille = nSize > 0 ? std::min<std::uint64_t>(1000, m_sender.GetSent() * 1000 / nSize) : 0;
+  GetDlgItem(IDC_FILE_PROGRESS)->SendMessage(PBM_SETPOS, static_cast<WPARAM>(nPermille));
   ShowText(IDC_FILE_START, bSending ? "取 消" : "发 送");
   const BOOL bDatagrams = !m_channel.IsStream();
   for (int nID : {IDC_FILE_PATH, IDC_FILE_BROWSE})

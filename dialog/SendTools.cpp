@@ -23,6 +23,24 @@ void CSocketTestDlg::OnSendOptions()
     return;
   m_sendOptions = dlg.m_options;
   m_sendOptions.Save();
+  ShowSendOptionsSign();
+}
+
+// Options that change every send are named where the send is made: in the group's caption and
+// the send box's tooltip.
+void CSocketTestDlg::ShowSendOptionsSign()
+{
+  constexpr const char* kSendCaption = "发送";
+  const CString strSummary = SendOptionsSummary(m_sendOptions);
+  CString strCaption(kSendCaption);
+  CString strTip;
+  if (!strSummary.IsEmpty()) {
+    strCaption.Format("%s (%s)", kSendCaption, static_cast<LPCTSTR>(strSummary));
+    strTip.Format("每次发送都按发送设置: %s", static_cast<LPCTSTR>(strSummary));
+  }
+  if (CWnd* pGroup = CaptionedGroup(kSendCaption))
+    pGroup->SetWindowText(strCaption);
+  GetDlgItem(IDC_SEND_TEXT)->SetToolTipText(strTip);
 }
 
 void CSocketTestDlg::OnTimedSend()

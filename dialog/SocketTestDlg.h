@@ -244,7 +244,8 @@ private:
   void ShowReceived();
   void ScheduleRedraw();
   void ShowSentChunk(const CHANNEL_PEER& to, const BYTE* pData, int nLength, int nTargets);
-  CWnd* ReceiveGroup();
+  CWnd* CaptionedGroup(const char* pszCaption);
+  void ShowSendOptionsSign();
   BOOL IsChecked(int nID);
 
   // Sends made while the sent counter's text is held, and whether any changed the number.

@@ -5,6 +5,11 @@
 #include "platform/windef.h"
 
 inline constexpr DWORD LVS_REPORT = 0x0001;
+
+// Progress bars ("msctls_progress32").
+inline constexpr UINT PBM_SETPOS = WM_USER + 2;
+inline constexpr UINT PBM_SETRANGE32 = WM_USER + 6;
+inline constexpr UINT PBM_GETPOS = WM_USER + 8;
 inline constexpr DWORD LVS_SINGLESEL = 0x0004;
 inline constexpr DWORD LVS_SHOWSELALWAYS = 0x0008;
 inline constexpr DWORD LVS_OWNERDATA = 0x1000;

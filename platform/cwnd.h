@@ -48,6 +48,8 @@ public:
   // Items a control's context menu shows after a separator below its own entries; the one chosen
   // is posted to the control's window as WM_COMMAND with its id.
   void SetContextMenuItems(const CMenu& items);
+  // The stand-in's own: the text the control shows as its tooltip (empty: none).
+  void SetToolTipText(LPCTSTR lpszText);
   const CMenu* GetContextMenuItems() const { return m_pContextItems.get(); }
   HICON SetIcon(HICON hIcon, BOOL bBigIcon);
   HICON GetIcon(BOOL bBigIcon) const;

@@ -215,9 +215,10 @@ constexpr DialogItemTemplate kSendFileItems[] = {
     {IDC_FILE_DATAGRAM, "Edit", "", kPortEdit | ES_NUMBER, 7, 48, 80, 13},
     {IDC_STATIC, "Static", "数据报间隔(毫秒):", kLabel, 95, 38, 80, 8},
     {IDC_FILE_PAUSE, "Edit", "", kPortEdit | ES_NUMBER, 95, 48, 80, 13},
-    {IDC_FILE_STATUS, "Static", "", SS_LEFT | SS_NOPREFIX, 7, 68, 234, 8},
-    {IDC_FILE_START, "Button", "发 送", BS_DEFPUSHBUTTON | WS_TABSTOP, 137, 82, 50, 14},
-    {IDCANCEL, "Button", "关 闭", BS_PUSHBUTTON | WS_TABSTOP, 191, 82, 50, 14},
+    {IDC_FILE_STATUS, "Static", "", SS_LEFT | SS_NOPREFIX, 7, 66, 234, 16},
+    {IDC_FILE_PROGRESS, "msctls_progress32", "", WS_BORDER, 7, 84, 234, 8},
+    {IDC_FILE_START, "Button", "发 送", BS_DEFPUSHBUTTON | WS_TABSTOP, 137, 98, 50, 14},
+    {IDCANCEL, "Button", "关 闭", BS_PUSHBUTTON | WS_TABSTOP, 191, 98, 50, 14},
 };
 
 constexpr DialogTemplate kDialogs[] = {
@@ -309,7 +310,7 @@ constexpr DialogTemplate kDialogs[] = {
      WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT,
      0,
      248,
-     103,
+     119,
      "发送文件",
      9,
      kDialogFace,

@@ -1,9 +1,11 @@
 // What the send options make of a payload: escapes, line endings and checksums, as tables.
 #include "codec/sendcodec.h"
+#include "codec/transfertext.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -151,3 +153,27 @@ TEST(Payload, FromTheSendBoxIsBytesOrARefusal)
 }
 
 }  // namespace
+
+TEST(TransferText, RatesAndTimesReadAsAPersonReadsThem)
+{
+  const std::pair<double, const char*> rates[] = {
+      {0, "0.0 KB/s"}, {51200, "51.2 KB/s"}, {999949, "999.9 KB/s"}, {1e6, "1.0 MB/s"}, {1.2345e9, "1234.5 MB/s"}};
+  for (const auto& [rate, text] : rates)
+    EXPECT_EQ(RateText(rate).str(), text) << rate;
+  const std::pair<double, const char*> times[] = {{0.04, "0.0 秒"},    {0.4, "0.4 秒"},        {12.4, "12 秒"},
+                                                  {125, "2 分 05 秒"}, {3725, "1 小时 02 分"}, {-1, "0.0 秒"}};
+  for (const auto& [seconds, text] : times)
+    EXPECT_EQ(DurationText(seconds).str(), text) << seconds;
+}
+
+TEST(SendOptionsSummary, NamesWhatIsNotAtItsDefault)
+{
+  SEND_OPTIONS options;
+  EXPECT_EQ(SendOptionsSummary(options).str(), "");
+  options.nChecksum = CHECKSUM_CRC16_MODBUS;
+  options.nLineEnding = LINE_ENDING_CRLF;
+  EXPECT_EQ(SendOptionsSummary(options).str(), "CRC-16/MODBUS, CR LF");
+  options = SEND_OPTIONS{};
+  options.bEscapes = TRUE;
+  EXPECT_EQ(SendOptionsSummary(options).str(), "转义");
+}

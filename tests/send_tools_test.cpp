@@ -4,6 +4,7 @@
 #include "tests/support.h"
 
 #include <QAbstractScrollArea>
+#include <QGroupBox>
 #include <QMenu>
 #include <QTimer>
 
@@ -25,6 +26,16 @@ protected:
     return got ? d : "(nothing)";
   }
 };
+
+// The send group's caption, as the group box shows it.
+std::string SendCaption(test::TestDlg& dlg)
+{
+  for (QGroupBox* group : dlg.widget()->findChildren<QGroupBox*>()) {
+    if (group->title().startsWith(QStringLiteral("发送")))
+      return group->title().toStdString();
+  }
+  return {};
+}
 
 TEST_F(SendTools, AtTheirDefaultsTheOptionsSendWhatIsTyped)
 {
@@ -103,8 +114,12 @@ TEST_F(SendTools, TheOptionsDialogKeepsItsChoiceInASectionOfItsOwn)
       pDlg->GetDlgItem(IDC_OPT_CHECKSUM)->SendMessage(CB_SETCURSEL, CHECKSUM_CRC32);
       pDlg->SendMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED));
     });
+    EXPECT_EQ(SendCaption(*dlg), "发送");
+    EXPECT_EQ(dlg->W(IDC_SEND_TEXT)->toolTip(), QString());
     dlg->SendMessage(WM_COMMAND, ID_SEND_OPTIONS);
     EXPECT_TRUE(dlg->m_sendOptions.bEscapes);
+    EXPECT_EQ(SendCaption(*dlg), "发送 (CRC-32, CR LF, 转义)") << "options that change every send are named";
+    EXPECT_EQ(dlg->W(IDC_SEND_TEXT)->toolTip(), QStringLiteral("每次发送都按发送设置: CRC-32, CR LF, 转义"));
   }
   const std::string after = test::ReadBytes(ProfilePath());
   EXPECT_EQ(after.rfind(before, 0), 0u) << after;
@@ -113,6 +128,7 @@ TEST_F(SendTools, TheOptionsDialogKeepsItsChoiceInASectionOfItsOwn)
   EXPECT_TRUE(again->m_sendOptions.bEscapes);
   EXPECT_EQ(again->m_sendOptions.nLineEnding, LINE_ENDING_CRLF);
   EXPECT_EQ(again->m_sendOptions.nChecksum, CHECKSUM_CRC32);
+  EXPECT_EQ(SendCaption(*again), "发送 (CRC-32, CR LF, 转义)") << "named from the start";
 }
 
 TEST_F(SendTools, TheSendBoxMenuOpensTheToolsByShiftF10)

@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
@@ -244,6 +245,13 @@ QWidget* CreateControl(QWidget* parent, const char* windowClass, DWORD style, co
     return createCombo(parent, style);
   if (cls == "SysIPAddress32")
     return new IpAddressWidget(parent);
+  if (cls == "msctls_progress32") {
+    auto* progress = new QProgressBar(parent);
+    progress->setRange(0, 100);
+    progress->setValue(0);
+    progress->setTextVisible(false);
+    return progress;
+  }
   if (cls == "SysListView32") {
     auto* list = new ListView(parent);
     if (style & LVS_SINGLESEL)
@@ -283,7 +291,27 @@ auto visitControl(QWidget* w, Visitor&& visit)
     return visit(label);
   if (auto* group = qobject_cast<QGroupBox*>(w))
     return visit(group);
+  if (auto* progress = qobject_cast<QProgressBar*>(w))
+    return visit(progress);
   return visit(w);
+}
+
+LRESULT progressProc(QProgressBar* progress, UINT message, WPARAM wParam, LPARAM lParam)
+{
+  switch (message) {
+  case PBM_SETRANGE32:
+    progress->setRange(static_cast<int>(wParam), static_cast<int>(lParam));
+    return 0;
+  case PBM_SETPOS: {
+    const int previous = progress->value();
+    progress->setValue(static_cast<int>(wParam));
+    return previous;
+  }
+  case PBM_GETPOS:
+    return progress->value();
+  default:
+    return 0;
+  }
 }
 
 LRESULT receiveViewProc(ReceiveView* view, UINT message, WPARAM wParam, LPARAM lParam)
@@ -392,6 +420,7 @@ LRESULT ControlWindowProc(QWidget* w, UINT message, WPARAM wParam, LPARAM lParam
                              [&](MultiLineEdit* multi) { return plainEditProc(multi, message, wParam, lParam); },
                              [&](QLineEdit* line) { return lineEditProc(line, message, wParam, lParam); },
                              [&](IpAddressWidget* ip) { return ipAddressProc(ip, message, lParam); },
+                             [&](QProgressBar* progress) { return progressProc(progress, message, wParam, lParam); },
                              [](auto*) { return LRESULT{0}; },
                          });
 }

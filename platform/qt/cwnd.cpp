@@ -280,6 +280,12 @@ void CWnd::SetContextMenuItems(const CMenu& items)
   m_pContextItems = std::make_unique<CMenu>(items);
 }
 
+void CWnd::SetToolTipText(LPCTSTR lpszText)
+{
+  if (m_pWidget)
+    m_pWidget->setToolTip(platform::fromCodePage(lpszText));
+}
+
 BOOL CWnd::IsWindowEnabled() const
 {
   return m_pWidget && m_pWidget->isEnabled();

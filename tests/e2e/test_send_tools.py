@@ -81,8 +81,11 @@ def test_ten_sends_on_a_timer_and_a_file_streamed_to_a_sink(lanspry, tmp_path):
         size = source.stat().st_size
         # The counter goes on from the ticks' 40 bytes.
         wait_until(lambda: app.text("发送:") == str(40 + size), 10, what="the whole file counted")
-        wait_until(lambda: pyatspi.findDescendant(
+        done = wait_until(lambda: pyatspi.findDescendant(
             fresh(sending), lambda o: o.getRole() == ROLE_LABEL and "已完成" in fresh(o).name), 5, what="done")
+        assert "平均 " in done.name and "/s, 用时 " in done.name, done.name
+        bar = pyatspi.findDescendant(fresh(sending), lambda o: o.getRole() == pyatspi.ROLE_PROGRESS_BAR)
+        assert bar.queryValue().currentValue == bar.queryValue().maximumValue == 1000
         press(app.control(ROLE_BUTTON, "断开连接"))
         wait_until(lambda: receiver.proc.poll() is not None, 5, what="the sink to see the end")
         assert sink.read_bytes() == source.read_bytes()
