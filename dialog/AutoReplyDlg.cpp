@@ -1,6 +1,7 @@
 #include "dialog/AutoReplyDlg.h"
 
 #include "dialog/AutoReply.h"
+#include "dialog/FileFolders.h"
 #include "dialog/LineFile.h"
 #include "dialog/ListRows.h"
 #include "dialog/ReplyRuleDlg.h"
@@ -269,7 +270,7 @@ BOOL CAutoReplyDlg::ExportFile(const CString& strPath, CString& strMessage)
 void CAutoReplyDlg::OnImport()
 {
   CFileDialog dlg(TRUE, "txt", nullptr, OFN_HIDEREADONLY, kRulesFilter, this);
-  if (dlg.DoModal() != IDOK)
+  if (ChooseFile(dlg, FOLDER_RULES) != IDOK)
     return;
   CString strMessage;
   if (!ImportFile(dlg.GetPathName(), strMessage)) {
@@ -283,7 +284,7 @@ void CAutoReplyDlg::OnImport()
 void CAutoReplyDlg::OnExport()
 {
   CFileDialog dlg(FALSE, "txt", "lanspry-replies.txt", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, kRulesFilter, this);
-  if (dlg.DoModal() != IDOK)
+  if (ChooseFile(dlg, FOLDER_RULES) != IDOK)
     return;
   CString strMessage;
   if (!ExportFile(dlg.GetPathName(), strMessage))

@@ -2,6 +2,7 @@
 
 #include "dialog/CommandDlg.h"
 #include "dialog/CommandList.h"
+#include "dialog/FileFolders.h"
 #include "dialog/LineFile.h"
 #include "dialog/ListRows.h"
 #include "platform/cfile.h"
@@ -113,6 +114,12 @@ BOOL CCommandListDlg::OnInitDialog()
   return TRUE;
 }
 
+void CCommandListDlg::OnOK()
+{
+  if (GetFocus() == GetDlgItem(IDC_CMD_LIST))
+    OnSendOne();
+}
+
 void CCommandListDlg::OnCancel()
 {
   ShowWindow(SW_HIDE);
@@ -211,7 +218,7 @@ void CCommandListDlg::OnItemChanged(NMHDR*, LRESULT* pResult)
   EnableButtons();
 }
 
-// A double click or Enter on a row sends it now.
+// A double click on a row sends it now.
 void CCommandListDlg::OnActivate(NMHDR*, LRESULT* pResult)
 {
   *pResult = 0;
@@ -326,7 +333,7 @@ BOOL CCommandListDlg::SaveResults(const CString& strPath, CString& strMessage)
 void CCommandListDlg::OnSave()
 {
   CFileDialog dlg(FALSE, "csv", "lanspry-results.csv", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, kResultsFilter, this);
-  if (dlg.DoModal() != IDOK)
+  if (ChooseFile(dlg, FOLDER_RESULTS) != IDOK)
     return;
   CString strMessage;
   if (!SaveResults(dlg.GetPathName(), strMessage))
@@ -370,7 +377,7 @@ void CCommandListDlg::OnImport()
   if (m_commands.IsRunning())
     return;
   CFileDialog dlg(TRUE, "txt", nullptr, OFN_HIDEREADONLY, kListFilter, this);
-  if (dlg.DoModal() != IDOK)
+  if (ChooseFile(dlg, FOLDER_COMMANDS) != IDOK)
     return;
   CString strMessage;
   if (!ImportFile(dlg.GetPathName(), strMessage)) {
@@ -384,7 +391,7 @@ void CCommandListDlg::OnImport()
 void CCommandListDlg::OnExport()
 {
   CFileDialog dlg(FALSE, "txt", "lanspry-commands.txt", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, kListFilter, this);
-  if (dlg.DoModal() != IDOK)
+  if (ChooseFile(dlg, FOLDER_COMMANDS) != IDOK)
     return;
   CString strMessage;
   if (!ExportFile(dlg.GetPathName(), strMessage))
@@ -404,7 +411,6 @@ BEGIN_MESSAGE_MAP(CCommandListDlg, CDialog)
   ON_NOTIFY(LVN_GETDISPINFO, IDC_CMD_LIST, OnGetDispInfo)
   ON_NOTIFY(LVN_ITEMCHANGED, IDC_CMD_LIST, OnItemChanged)
   ON_NOTIFY(NM_DBLCLK, IDC_CMD_LIST, OnActivate)
-  ON_NOTIFY(NM_RETURN, IDC_CMD_LIST, OnActivate)
   ON_BN_CLICKED(IDC_CMD_ADD, OnAdd)
   ON_BN_CLICKED(IDC_CMD_EDIT, OnEdit)
   ON_BN_CLICKED(IDC_CMD_DELETE, OnDelete)

@@ -27,7 +27,8 @@ public:
 
 protected:
   BOOL OnInitDialog() override;
-  void OnOK() override {}
+  // Enter: with the focus in the list, sends the selected command.
+  void OnOK() override;
   void OnCancel() override;
   void OnTimer(UINT_PTR nIDEvent);
   void OnSize(UINT nType, int cx, int cy);

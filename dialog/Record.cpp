@@ -3,6 +3,7 @@
 #include "dialog/SocketTestDlg.h"
 
 #include "codec/hexcodec.h"
+#include "dialog/FileFolders.h"
 #include "dialog/Pcapng.h"
 #include "dialog/TrafficDlg.h"
 #include "platform/cfiledialog.h"
@@ -106,7 +107,7 @@ void CSocketTestDlg::OnTrafficLog()
   }
   // Appended to, never emptied, so no question of replacing an existing file.
   CFileDialog dlg(FALSE, "log", "lanspry.log", OFN_HIDEREADONLY, kLogFilter, this);
-  if (dlg.DoModal() != IDOK)
+  if (ChooseFile(dlg, FOLDER_LOG) != IDOK)
     return;
   if (!m_log.Start(dlg.GetPathName())) {
     ReportFileError("无法打开记录文件 %s%s.", dlg.GetPathName(), m_log.GetLastError());
@@ -130,7 +131,7 @@ LRESULT CSocketTestDlg::OnTrafficLogFailed(WPARAM, LPARAM)
 void CSocketTestDlg::OnTrafficCapture()
 {
   CFileDialog dlg(FALSE, "pcapng", "lanspry.pcapng", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, kCaptureFilter, this);
-  if (dlg.DoModal() != IDOK)
+  if (ChooseFile(dlg, FOLDER_CAPTURE) != IDOK)
     return;
   CSaveFile file;
   if (!file.Open(dlg.GetPathName()) || !WritePcapng(m_record, file.File()) || !file.Commit())
@@ -141,7 +142,7 @@ void CSocketTestDlg::OnTrafficCapture()
 void CSocketTestDlg::OnRecvSave()
 {
   CFileDialog dlg(FALSE, "bin", "received.bin", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, kReceivedFilter, this);
-  if (dlg.DoModal() != IDOK)
+  if (ChooseFile(dlg, FOLDER_RECEIVED) != IDOK)
     return;
   m_display.staging.MergeInto(m_recvBuf, RECV_BUFFER_SIZE, &m_nRecvLen);
   if (dlg.m_ofn.nFilterIndex != RECV_SAVE_TEXT) {

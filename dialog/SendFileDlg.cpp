@@ -1,6 +1,7 @@
 #include "dialog/SendFileDlg.h"
 
 #include "codec/transfertext.h"
+#include "dialog/FileFolders.h"
 #include "platform/cfiledialog.h"
 #include "platform/commctrl.h"
 #include "platform/cwinapp.h"
@@ -111,7 +112,7 @@ void CSendFileDlg::StopRun()
 void CSendFileDlg::OnBrowse()
 {
   CFileDialog dlg(TRUE, nullptr, nullptr, OFN_HIDEREADONLY, kAllFiles, this);
-  if (dlg.DoModal() == IDOK)
+  if (ChooseFile(dlg, FOLDER_SEND_FILE) == IDOK)
     GetDlgItem(IDC_FILE_PATH)->SetWindowText(dlg.GetPathName());
 }
 

@@ -14,6 +14,8 @@ inline constexpr DWORD OFN_HIDEREADONLY = 0x00000004;
 
 struct OPENFILENAME {
   DWORD nFilterIndex;  // from 1, the filter chosen
+  // The folder the dialog starts in; the user's home folder when null or gone.
+  LPCTSTR lpstrInitialDir = nullptr;
 };
 
 class CFileDialog {
@@ -39,8 +41,9 @@ private:
 };
 
 namespace platform {
-// Tests answer file dialogs through this hook: given the filter, it sets the path and the filter
-// chosen and returns IDOK, or returns IDCANCEL. An empty hook restores real dialogs.
+// Tests answer file dialogs through this hook: given the filter, and in *pPath the folder the
+// dialog would start in, it sets the path and the filter chosen and returns IDOK, or returns
+// IDCANCEL. An empty hook restores real dialogs.
 using FileDialogHook = std::function<INT_PTR(const CString& strFilter, CString* pPath, DWORD* pFilterIndex)>;
 void SetFileDialogHook(FileDialogHook hook);
 }  // namespace platform

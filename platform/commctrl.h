@@ -81,7 +81,6 @@ inline constexpr UINT LVN_GETDISPINFO = LVN_FIRST - 77;
 // Sent when the selection changes (here once a change, iItem the current row, or -1).
 inline constexpr UINT LVN_ITEMCHANGED = LVN_FIRST - 1;
 inline constexpr UINT NM_DBLCLK = static_cast<UINT>(-3);
-inline constexpr UINT NM_RETURN = static_cast<UINT>(-4);
 
 struct NMLISTVIEW {
   NMHDR hdr;

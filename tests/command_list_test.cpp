@@ -5,6 +5,7 @@
 #include "tests/support.h"
 
 #include <QApplication>
+#include <QTest>
 
 #include <sys/stat.h>
 
@@ -291,6 +292,24 @@ TEST_F(CommandList, TheListIsKeptImportedExportedAndItsResultsSaved)
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[0], "\xEF\xBB\xBFtime,name,sent,result,rtt_ms,received\r");
   EXPECT_NE(lines[1].find(",ping,50 49 4E 47,不符,,50 49 4E 47\r"), std::string::npos) << lines[1];
+}
+
+TEST_F(CommandList, EnterOnARowSendsItNow)
+{
+  auto dlg = NewDialog();
+  Add(*dlg, {Command("first", "ONE"), Command("second", "TWO")});
+  test::Fd peer = Connect(*dlg);
+  dlg->SendMessage(WM_SYSCOMMAND, IDM_COMMANDS);
+  CCommandListDlg* window = dlg->CommandListDlg();
+  ASSERT_TRUE(window);
+  window->Select(1);
+  QWidget* list = window->GetDlgItem(IDC_CMD_LIST)->widget();
+  QApplication::setActiveWindow(window->widget());
+  list->setFocus();
+  QTest::keyClick(list, Qt::Key_Return);
+  EXPECT_EQ(test::ReceiveExactly(peer, 3), "TWO");
+  EXPECT_EQ(dlg->Commands().GetAt(1).nResult, RESULT_SENT);
+  EXPECT_TRUE(window->IsWindowVisible()) << "Enter is no close";
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include <QTimer>
 
 #include <QClipboard>
+#include <QDir>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -403,6 +404,33 @@ TEST_F(Record, TheReceiveBufferIsSavedRawOrAsShownAndTheCaptureAsPcapng)
   ASSERT_EQ(m_boxes.size(), 1u);
   EXPECT_EQ(m_boxes[0], "保存 " + Path("no such folder/x.bin") + " 失败[2]:No such file or directory.");
   dlg->Click(IDC_CONNECT);
+}
+
+// Each kind of file is chosen where the last of its kind was; the first time in the home folder,
+// never in the program's own.
+TEST_F(Record, FileDialogsStartWhereTheirKindWasLastChosen)
+{
+  auto dlg = NewDialog();
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(Path("saved"))));
+  std::vector<std::string> startedIn;
+  const auto answer = [&](const std::string& path) {
+    platform::SetFileDialogHook([&startedIn, path](const CString&, CString* pPath, DWORD*) -> INT_PTR {
+      startedIn.push_back(pPath->str());
+      *pPath = path.c_str();
+      return IDOK;
+    });
+  };
+  answer(Path("saved/received.bin"));
+  dlg->SendMessage(WM_COMMAND, ID_RECV_SAVE);
+  dlg->SendMessage(WM_COMMAND, ID_RECV_SAVE);
+  answer(Path("capture.pcapng"));
+  dlg->SendMessage(WM_COMMAND, ID_TRAFFIC_PCAPNG);
+  platform::SetFileDialogHook({});
+  EXPECT_EQ(startedIn,
+            (std::vector<std::string>{QDir::homePath().toStdString(), Path("saved"), QDir::homePath().toStdString()}));
+  EXPECT_NE(test::ReadBytes(ProfilePath()).find("[FileFolders]\nReceived=" + Path("saved") + "\nCapture="),
+            std::string::npos)
+      << test::ReadBytes(ProfilePath());
 }
 
 }  // namespace

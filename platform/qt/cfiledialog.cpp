@@ -6,6 +6,7 @@
 #include "platform/qt/end_session.h"
 #include "platform/qt/palette.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QStringList>
 
@@ -54,7 +55,12 @@ INT_PTR CFileDialog::DoModal()
 {
   if (platform::IsEnding())
     return IDCANCEL;
+  const QString initialDir = m_ofn.lpstrInitialDir && QDir(platform::fromCodePage(m_ofn.lpstrInitialDir)).exists()
+                                 ? platform::fromCodePage(m_ofn.lpstrInitialDir)
+                                 : QDir::homePath();
   if (g_hook) {
+    // The hook finds the folder the dialog would start in as the path it is given.
+    m_strPath = CString(platform::toCodePage(initialDir).toStdString());
     DWORD nIndex = m_ofn.nFilterIndex;
     const INT_PTR result = g_hook(m_strFilter, &m_strPath, &nIndex);
     m_ofn.nFilterIndex = nIndex;
@@ -64,6 +70,7 @@ INT_PTR CFileDialog::DoModal()
   QFileDialog dialog(pParent ? pParent->widget() : nullptr);
   // Qt's own dialog: the same on every desktop, in the language of the translations loaded.
   dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setDirectory(initialDir);
   dialog.setWindowTitle(QString::fromUtf8(m_bOpen ? "打开" : "另存为"));
   dialog.setAcceptMode(m_bOpen ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
   dialog.setFileMode(m_bOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);

@@ -176,7 +176,7 @@ void ListView::notifyOwner(UINT code, int row)
   if (!pOwner || !pControl)
     return;
   const NMHDR hdr{const_cast<CWnd*>(pControl), static_cast<UINT_PTR>(pControl->GetDlgCtrlID()), code};
-  if (code == NM_DBLCLK || code == NM_RETURN) {
+  if (code == NM_DBLCLK) {
     NMITEMACTIVATE info{hdr, row, 0};
     pOwner->SendMessage(WM_NOTIFY, hdr.idFrom, reinterpret_cast<LPARAM>(&info));
     return;
@@ -246,12 +246,6 @@ void ListView::keyPressEvent(QKeyEvent* e)
 {
   if (e->matches(QKeySequence::Copy)) {
     copy();
-    return;
-  }
-  // Enter on a row is the row's own command, not the dialog's default button.
-  if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && currentIndex().isValid()) {
-    notifyOwner(NM_RETURN, currentIndex().row());
-    e->accept();
     return;
   }
   QTableView::keyPressEvent(e);
