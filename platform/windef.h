@@ -154,6 +154,7 @@ inline constexpr int VK_RIGHT = 0x27;
 inline constexpr int VK_DOWN = 0x28;
 inline constexpr int VK_INSERT = 0x2D;
 inline constexpr int VK_F1 = 0x70;
+inline constexpr int VK_F10 = 0x79;
 inline constexpr int VK_DELETE = 0x2E;
 
 // Window and control styles, as dialog templates spell them.

@@ -160,7 +160,7 @@ TEST_F(WindowChrome, SystemMenuEndsWithAbout)
   EXPECT_EQ(dlg->widget()->windowIcon().availableSizes().value(0), QSize(32, 32));
 }
 
-TEST_F(WindowChrome, RightClickAndAltSpaceOpenTheSystemMenu)
+TEST_F(WindowChrome, RightClickAltSpaceAndF10OpenTheSystemMenu)
 {
   auto dlg = NewDialog();
   const QStringList expected{QStringLiteral("最小化(&N)"),
@@ -171,16 +171,20 @@ TEST_F(WindowChrome, RightClickAndAltSpaceOpenTheSystemMenu)
                              QStringLiteral("命令列表(&L)..."),
                              QStringLiteral("-"),
                              QStringLiteral("关于 Quorvin(&A)...")};
-  for (bool fromKeyboard : {false, true}) {
+  enum { RIGHT_CLICK, ALT_SPACE, F10 };
+  for (int how : {RIGHT_CLICK, ALT_SPACE, F10}) {
     const QStringList seen = test::PopupEntries([&] {
-      if (!fromKeyboard) {
+      if (how == RIGHT_CLICK) {
         test::ContextClick(dlg->widget());
         return;
       }
       dlg->W(IDC_CONNECT)->setFocus();
-      QTest::keyClick(dlg->W(IDC_CONNECT), Qt::Key_Space, Qt::AltModifier);
+      if (how == ALT_SPACE)
+        QTest::keyClick(dlg->W(IDC_CONNECT), Qt::Key_Space, Qt::AltModifier);
+      else
+        QTest::keyClick(dlg->W(IDC_CONNECT), Qt::Key_F10);
     });
-    EXPECT_EQ(seen, expected) << (fromKeyboard ? "Alt+Space" : "right click");
+    EXPECT_EQ(seen, expected) << (how == RIGHT_CLICK ? "right click" : how == ALT_SPACE ? "Alt+Space" : "F10");
   }
   EXPECT_TRUE(dlg->widget()->isVisible());
 }

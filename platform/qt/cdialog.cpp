@@ -368,7 +368,7 @@ LRESULT CDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 }
 
 // The dialog manager's keys: Tab moves the focus, Enter presses the focused or default button,
-// Escape cancels, Alt+Space opens the system menu, F1 asks the application for help.
+// Escape cancels, Alt+Space (or F10) opens the system menu, F1 asks the application for help.
 BOOL CDialog::PreTranslateMessage(MSG* pMsg)
 {
   if (!d->widget)
@@ -376,6 +376,13 @@ BOOL CDialog::PreTranslateMessage(MSG* pMsg)
   const auto key = static_cast<int>(pMsg->wParam);
   if (pMsg->message == WM_SYSKEYDOWN && key == VK_SPACE) {
     SendMessage(WM_SYSCOMMAND, SC_KEYMENU, VK_SPACE);
+    return TRUE;
+  }
+  // F10 alone opens the same menu where a window manager keeps Alt+Space for its own (Shift+F10
+  // stays the focused control's context menu).
+  const bool bPlainKey = !(GetKeyState(VK_SHIFT) & 0x8000) && !(GetKeyState(VK_CONTROL) & 0x8000);
+  if ((pMsg->message == WM_KEYDOWN || pMsg->message == WM_SYSKEYDOWN) && key == VK_F10 && bPlainKey) {
+    SendMessage(WM_SYSCOMMAND, SC_KEYMENU, VK_F10);
     return TRUE;
   }
   if (pMsg->message != WM_KEYDOWN)
