@@ -1,22 +1,17 @@
 #include "dialog/AutoReply.h"
 
+#include "dialog/LineFile.h"
 #include "platform/clock.h"
 #include "platform/cwinapp.h"
 
 #include <algorithm>
-#include <string>
 
 namespace {
 constexpr UINT_PTR kTimerDue = 1;
 constexpr const char* kEnabled = "Enabled";
-constexpr const char* kCount = "Count";
+constexpr const char* kRulePrefix = "Rule";
 // Rules read from the settings file at most; a larger count is the file's fault, not a request.
 constexpr int kMaxRules = 10000;
-
-std::string RuleKey(int nIndex)
-{
-  return "Rule" + std::to_string(nIndex + 1);
-}
 }  // namespace
 
 CAutoReply::CAutoReply(CChannel& channel) : CChannelTool(channel) {}
@@ -28,33 +23,26 @@ CAutoReply::~CAutoReply()
 
 void CAutoReply::Load()
 {
-  CWinApp* pApp = AfxGetApp();
   m_rules.Clear();
   m_loadProblems.clear();
-  m_bEnabled = pApp->GetProfileInt(AUTO_REPLY_SECTION, kEnabled, 0) == 1;
-  m_nSavedCount = static_cast<int>(std::min<UINT>(pApp->GetProfileInt(AUTO_REPLY_SECTION, kCount, 0), kMaxRules));
+  m_bEnabled = AfxGetApp()->GetProfileInt(AUTO_REPLY_SECTION, kEnabled, 0) == 1;
+  const std::vector<CString> lines = ReadProfileLines(AUTO_REPLY_SECTION, kRulePrefix, kMaxRules);
+  m_nSavedCount = static_cast<int>(lines.size());
   for (int i = 0; i < m_nSavedCount; ++i) {
-    const std::string key = RuleKey(i);
-    m_rules.AddLine(pApp->GetProfileString(AUTO_REPLY_SECTION, key.c_str(), ""));
-    const REPLY_ENTRY& entry = m_rules.GetAt(i);
-    if (entry.bUsable)
-      continue;
-    CString strProblem;
-    strProblem.Format("%s: %s", key.c_str(), static_cast<LPCTSTR>(entry.strWhy));
-    m_loadProblems.push_back(strProblem);
+    m_rules.AddLine(lines[static_cast<std::size_t>(i)]);
+    if (!m_rules.GetAt(i).bUsable)
+      m_loadProblems.push_back(ProfileLineProblem(kRulePrefix, i, m_rules.GetAt(i).strWhy));
   }
 }
 
 void CAutoReply::Save()
 {
-  CWinApp* pApp = AfxGetApp();
   const CProfileBatch batch;
-  pApp->WriteProfileInt(AUTO_REPLY_SECTION, kEnabled, m_bEnabled ? 1 : 0);
-  pApp->WriteProfileInt(AUTO_REPLY_SECTION, kCount, m_rules.GetCount());
+  AfxGetApp()->WriteProfileInt(AUTO_REPLY_SECTION, kEnabled, m_bEnabled ? 1 : 0);
+  std::vector<CString> lines;
   for (int i = 0; i < m_rules.GetCount(); ++i)
-    pApp->WriteProfileString(AUTO_REPLY_SECTION, RuleKey(i).c_str(), m_rules.GetAt(i).strLine);
-  for (int i = m_rules.GetCount(); i < m_nSavedCount; ++i)
-    pApp->WriteProfileString(AUTO_REPLY_SECTION, RuleKey(i).c_str(), nullptr);
+    lines.push_back(m_rules.GetAt(i).strLine);
+  WriteProfileLines(AUTO_REPLY_SECTION, kRulePrefix, lines, m_nSavedCount);
   m_nSavedCount = m_rules.GetCount();
 }
 

@@ -238,25 +238,15 @@ void CAutoReplyDlg::OnClearHits()
 
 BOOL CAutoReplyDlg::ImportFile(const CString& strPath, CString& strMessage)
 {
-  std::vector<NUMBERED_LINE> lines;
-  if (!ReadLineFile(strPath, lines, strMessage))
-    return FALSE;
   CReplyRules& rules = m_autoReply.Rules();
-  int nUsable = 0;
-  std::vector<CString> problems;
-  for (const NUMBERED_LINE& line : lines) {
-    rules.AddLine(line.strText);
-    const REPLY_ENTRY& entry = rules.GetAt(rules.GetCount() - 1);
-    if (entry.bUsable) {
-      ++nUsable;
-      continue;
-    }
-    CString strProblem;
-    strProblem.Format("第 %d 行: %s", line.nLine, static_cast<LPCTSTR>(entry.strWhy));
-    problems.push_back(strProblem);
-  }
-  strMessage = ImportMessage(strPath, "条规则", nUsable, problems);
-  return TRUE;
+  return ImportLines(
+      strPath, "条规则",
+      [&rules](const CString& strLine, CString& strWhy) {
+        rules.AddLine(strLine);
+        strWhy = rules.GetAt(rules.GetCount() - 1).strWhy;
+        return rules.GetAt(rules.GetCount() - 1).bUsable;
+      },
+      strMessage);
 }
 
 BOOL CAutoReplyDlg::ExportFile(const CString& strPath, CString& strMessage)

@@ -1,5 +1,6 @@
 #include "dialog/CommandList.h"
 
+#include "dialog/LineFile.h"
 #include "dialog/TrafficText.h"
 #include "platform/clock.h"
 #include "platform/cwinapp.h"
@@ -9,13 +10,8 @@
 
 namespace {
 constexpr UINT_PTR kTimerStep = 1;
-constexpr const char* kCount = "Count";
+constexpr const char* kCommandPrefix = "Cmd";
 constexpr int kMaxCommands = 10000;
-
-std::string CommandKey(int nIndex)
-{
-  return "Cmd" + std::to_string(nIndex + 1);
-}
 
 std::string HexOf(const std::vector<BYTE>& bytes)
 {
@@ -129,30 +125,23 @@ BOOL CCommandList::Move(int nIndex, int nBy)
 
 void CCommandList::Load()
 {
-  CWinApp* pApp = AfxGetApp();
   m_entries.clear();
   m_loadProblems.clear();
-  m_nSavedCount = static_cast<int>(std::min<UINT>(pApp->GetProfileInt(COMMANDS_SECTION, kCount, 0), kMaxCommands));
+  const std::vector<CString> lines = ReadProfileLines(COMMANDS_SECTION, kCommandPrefix, kMaxCommands);
+  m_nSavedCount = static_cast<int>(lines.size());
   for (int i = 0; i < m_nSavedCount; ++i) {
-    const std::string key = CommandKey(i);
-    AddLine(pApp->GetProfileString(COMMANDS_SECTION, key.c_str(), ""));
-    if (m_entries.back().bUsable)
-      continue;
-    CString strProblem;
-    strProblem.Format("%s: %s", key.c_str(), static_cast<LPCTSTR>(m_entries.back().strWhy));
-    m_loadProblems.push_back(strProblem);
+    AddLine(lines[static_cast<std::size_t>(i)]);
+    if (!GetAt(i).bUsable)
+      m_loadProblems.push_back(ProfileLineProblem(kCommandPrefix, i, GetAt(i).strWhy));
   }
 }
 
 void CCommandList::Save()
 {
-  CWinApp* pApp = AfxGetApp();
-  const CProfileBatch batch;
-  pApp->WriteProfileInt(COMMANDS_SECTION, kCount, GetCount());
+  std::vector<CString> lines;
   for (int i = 0; i < GetCount(); ++i)
-    pApp->WriteProfileString(COMMANDS_SECTION, CommandKey(i).c_str(), GetAt(i).strLine);
-  for (int i = GetCount(); i < m_nSavedCount; ++i)
-    pApp->WriteProfileString(COMMANDS_SECTION, CommandKey(i).c_str(), nullptr);
+    lines.push_back(GetAt(i).strLine);
+  WriteProfileLines(COMMANDS_SECTION, kCommandPrefix, lines, m_nSavedCount);
   m_nSavedCount = GetCount();
 }
 

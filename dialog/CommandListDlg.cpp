@@ -344,24 +344,14 @@ void CCommandListDlg::OnSave()
 
 BOOL CCommandListDlg::ImportFile(const CString& strPath, CString& strMessage)
 {
-  std::vector<NUMBERED_LINE> lines;
-  if (!ReadLineFile(strPath, lines, strMessage))
-    return FALSE;
-  int nUsable = 0;
-  std::vector<CString> problems;
-  for (const NUMBERED_LINE& line : lines) {
-    m_commands.AddLine(line.strText);
-    const COMMAND_ENTRY& entry = m_commands.GetAt(m_commands.GetCount() - 1);
-    if (entry.bUsable) {
-      ++nUsable;
-      continue;
-    }
-    CString strProblem;
-    strProblem.Format("第 %d 行: %s", line.nLine, static_cast<LPCTSTR>(entry.strWhy));
-    problems.push_back(strProblem);
-  }
-  strMessage = ImportMessage(strPath, "条命令", nUsable, problems);
-  return TRUE;
+  return ImportLines(
+      strPath, "条命令",
+      [this](const CString& strLine, CString& strWhy) {
+        m_commands.AddLine(strLine);
+        strWhy = m_commands.GetAt(m_commands.GetCount() - 1).strWhy;
+        return m_commands.GetAt(m_commands.GetCount() - 1).bUsable;
+      },
+      strMessage);
 }
 
 BOOL CCommandListDlg::ExportFile(const CString& strPath, CString& strMessage)

@@ -1,6 +1,7 @@
 #include "dialog/LineFile.h"
 
 #include "platform/cfile.h"
+#include "platform/cwinapp.h"
 
 #include <algorithm>
 #include <string>
@@ -8,7 +9,43 @@
 namespace {
 // A line file larger than this is not one.
 constexpr std::size_t kReadLimit = 4 * 1024 * 1024;
+constexpr const char* kCount = "Count";
+
+std::string KeyOf(const char* pszPrefix, int nIndex)
+{
+  return pszPrefix + std::to_string(nIndex + 1);
+}
 }  // namespace
+
+std::vector<CString> ReadProfileLines(const char* pszSection, const char* pszPrefix, int nMax)
+{
+  CWinApp* pApp = AfxGetApp();
+  const int nCount =
+      static_cast<int>(std::min<UINT>(pApp->GetProfileInt(pszSection, kCount, 0), static_cast<UINT>(nMax)));
+  std::vector<CString> lines;
+  for (int i = 0; i < nCount; ++i)
+    lines.push_back(pApp->GetProfileString(pszSection, KeyOf(pszPrefix, i).c_str(), ""));
+  return lines;
+}
+
+void WriteProfileLines(const char* pszSection, const char* pszPrefix, const std::vector<CString>& lines, int nWasCount)
+{
+  CWinApp* pApp = AfxGetApp();
+  const CProfileBatch batch;
+  const int nCount = static_cast<int>(lines.size());
+  pApp->WriteProfileInt(pszSection, kCount, nCount);
+  for (int i = 0; i < nCount; ++i)
+    pApp->WriteProfileString(pszSection, KeyOf(pszPrefix, i).c_str(), lines[static_cast<std::size_t>(i)]);
+  for (int i = nCount; i < nWasCount; ++i)
+    pApp->WriteProfileString(pszSection, KeyOf(pszPrefix, i).c_str(), nullptr);
+}
+
+CString ProfileLineProblem(const char* pszPrefix, int nIndex, const CString& strWhy)
+{
+  CString str;
+  str.Format("%s: %s", KeyOf(pszPrefix, nIndex).c_str(), static_cast<LPCTSTR>(strWhy));
+  return str;
+}
 
 BOOL ReadLineFile(const CString& strPath, std::vector<NUMBERED_LINE>& lines, CString& strMessage)
 {
@@ -54,17 +91,30 @@ BOOL WriteLineFile(const CString& strPath, const std::vector<CString>& lines, co
   return TRUE;
 }
 
-CString ImportMessage(const CString& strPath, const char* pszWhat, int nUsable, const std::vector<CString>& problems)
+BOOL ImportLines(const CString& strPath, const char* pszWhat,
+                 const std::function<BOOL(const CString& strLine, CString& strWhy)>& add, CString& strMessage)
 {
-  CString strMessage;
+  std::vector<NUMBERED_LINE> lines;
+  if (!ReadLineFile(strPath, lines, strMessage))
+    return FALSE;
+  int nUsable = 0;
+  CString strProblems;
+  int nProblems = 0;
+  for (const NUMBERED_LINE& line : lines) {
+    CString strWhy;
+    if (add(line.strText, strWhy)) {
+      ++nUsable;
+      continue;
+    }
+    CString strProblem;
+    strProblem.Format("%s第 %d 行: %s", nProblems++ == 0 ? "" : "; ", line.nLine, static_cast<LPCTSTR>(strWhy));
+    strProblems += strProblem;
+  }
   strMessage.Format("从 %s 导入了 %d %s", static_cast<LPCTSTR>(strPath), nUsable, pszWhat);
-  if (problems.empty())
-    return strMessage;
-  CString strMore;
-  strMore.Format(", %d 行无法使用 (", static_cast<int>(problems.size()));
-  strMessage += strMore;
-  for (std::size_t i = 0; i < problems.size(); ++i)
-    strMessage += (i == 0 ? "" : "; ") + problems[i];
-  strMessage += ")";
-  return strMessage;
+  if (nProblems > 0) {
+    CString strMore;
+    strMore.Format(", %d 行无法使用 (%s)", nProblems, static_cast<LPCTSTR>(strProblems));
+    strMessage += strMore;
+  }
+  return TRUE;
 }
