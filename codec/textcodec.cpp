@@ -139,7 +139,63 @@ int GbChar(const BYTE* p, int n, char32_t* pc)
   return 4;
 }
 
+// The GB18030 bytes of one character.
+void AppendGb(std::string& out, char32_t c)
+{
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+    return;
+  }
+  const auto* pTwo = std::find(std::begin(kGb2Byte), std::end(kGb2Byte), c);
+  if (c < 0x10000 && pTwo != std::end(kGb2Byte)) {
+    const auto nAt = static_cast<int>(pTwo - std::begin(kGb2Byte));
+    const int nTrail = nAt % 190;
+    out += static_cast<char>(0x81 + nAt / 190);
+    out += static_cast<char>(nTrail < 0x3F ? 0x40 + nTrail : 0x41 + nTrail);
+    return;
+  }
+  int nLinear = -1;
+  constexpr int kBmpIndexes = 39420;
+  constexpr int kSupplementaryStart = 189000;
+  for (std::size_t i = 0; i < std::size(kGb4Runs) && c < 0x10000; ++i) {
+    const int nEnd = i + 1 < std::size(kGb4Runs) ? kGb4Runs[i + 1].nIndex : kBmpIndexes;
+    const Gb4Run& run = kGb4Runs[i];
+    if (run.nCode != 0 && c >= run.nCode && static_cast<int>(c - run.nCode) < nEnd - run.nIndex)
+      nLinear = run.nIndex + static_cast<int>(c - run.nCode);
+  }
+  if (c >= 0x10000)
+    nLinear = kSupplementaryStart + static_cast<int>(c - 0x10000);
+  if (nLinear < 0) {
+    out += '?';
+    return;
+  }
+  const char b4 = static_cast<char>(0x30 + nLinear % 10);
+  nLinear /= 10;
+  const char b3 = static_cast<char>(0x81 + nLinear % 126);
+  nLinear /= 126;
+  const char b2 = static_cast<char>(0x30 + nLinear % 10);
+  out += static_cast<char>(0x81 + nLinear / 10);
+  out += b2;
+  out += b3;
+  out += b4;
+}
 }  // namespace
+
+void EncodeText(const std::string& utf8, int nEncoding, std::string& out)
+{
+  if (nEncoding != ENCODING_GB18030) {
+    out += utf8;
+    return;
+  }
+  const auto* p = reinterpret_cast<const BYTE*>(utf8.data());
+  const int n = static_cast<int>(utf8.size());
+  for (int i = 0; i < n;) {
+    char32_t c = 0;
+    const int nLength = Utf8Char(p + i, n - i, &c);
+    AppendGb(out, p[i] < 0x80 ? p[i] : c);
+    i += nLength > 0 ? nLength : n - i;
+  }
+}
 
 int DecodeText(const BYTE* p, int n, int nEncoding, int nControls, bool bFinal, std::string& out)
 {

@@ -15,6 +15,9 @@ enum CONTROL_STYLE { CONTROLS_RAW, CONTROLS_DOT, CONTROLS_ESCAPED, CONTROL_STYLE
 // end is left for the next call, which is given those bytes again in front of what follows.
 int DecodeText(const BYTE* p, int n, int nEncoding, int nControls, bool bFinal, std::string& out);
 
+// UTF-8 text as the encoding's bytes, appended to out; a character the encoding lacks is '?'.
+void EncodeText(const std::string& utf8, int nEncoding, std::string& out);
+
 // Where text may start in bytes whose beginning gave way: past a cut UTF-8 character, or, in
 // GB18030, past the first single-byte character among the first few bytes.
 int TextStart(const BYTE* p, int n, int nEncoding);

@@ -248,13 +248,18 @@ private:
 };
 }  // namespace
 
-BOOL WritePcapng(const CTrafficRecord& record, CFile& file)
+BOOL WritePcapng(const CTrafficRecord& record, CFile& file, const CTrafficRows* pRows)
 {
   CaptureWriter capture(file);
   capture.Header();
   std::vector<BYTE> payload(65536);
-  for (int i = 0; i < record.GetCount(); ++i) {
-    const TRAFFIC_EVENT& e = record.GetEvent(i);
+  const std::uint64_t nFirst = record.GetFirstNumber();
+  const int nCount = pRows ? pRows->GetCount() : record.GetCount();
+  for (int nRow = 0; nRow < nCount; ++nRow) {
+    const std::uint64_t nIndex = pRows ? pRows->GetNumber(nRow) - nFirst : static_cast<std::uint64_t>(nRow);
+    if (pRows && (pRows->GetNumber(nRow) < nFirst || nIndex >= static_cast<std::uint64_t>(record.GetCount())))
+      continue;
+    const TRAFFIC_EVENT& e = record.GetEvent(static_cast<int>(nIndex));
     if (e.protocol != TRAFFIC_TCP && !IsDataEvent(e.kind))
       continue;
     switch (e.kind) {

@@ -4,11 +4,12 @@
 // except a TCP connection's start, written as its handshake.
 #pragma once
 
+#include "dialog/TrafficFilter.h"
 #include "dialog/TrafficRecord.h"
 #include "platform/cfile.h"
 
 // The largest TCP payload one IPv4 packet carries; a larger chunk becomes several segments.
 inline constexpr int PCAPNG_MAX_TCP_SEGMENT = 65535 - 40;
 
-// FALSE when a write failed; the file's error says why.
-BOOL WritePcapng(const CTrafficRecord& record, CFile& file);
+// FALSE when a write failed; the file's error says why. With rows, only the events they show.
+BOOL WritePcapng(const CTrafficRecord& record, CFile& file, const CTrafficRows* pRows = nullptr);

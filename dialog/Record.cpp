@@ -87,13 +87,16 @@ void CSocketTestDlg::UpdateTrafficWindow()
 void CSocketTestDlg::OnTrafficShow()
 {
   if (m_pTrafficDlg && m_pTrafficDlg->GetSafeHwnd()) {
-    m_pTrafficDlg->ShowWindow(SW_SHOW);
+    m_pTrafficDlg->ShowEnd();
     return;
   }
   m_pTrafficDlg = std::make_unique<CTrafficDlg>(m_record, m_log, this);
   m_pTrafficDlg->SetTextEncoding(m_display.Options().nEncoding);
-  if (!m_pTrafficDlg->Create(CTrafficDlg::IDD, this))
+  if (!m_pTrafficDlg->Create(CTrafficDlg::IDD, this)) {
     m_pTrafficDlg.reset();
+    return;
+  }
+  m_pTrafficDlg->ShowEnd();
 }
 
 void CSocketTestDlg::OnTrafficLog()
@@ -128,13 +131,22 @@ LRESULT CSocketTestDlg::OnTrafficLogFailed(WPARAM, LPARAM)
   return 0;
 }
 
+// While the record window's filter narrows its rows, the capture holds those rows, and says so.
 void CSocketTestDlg::OnTrafficCapture()
 {
   CFileDialog dlg(FALSE, "pcapng", "lanspry.pcapng", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, kCaptureFilter, this);
+  const CTrafficRows* pRows = m_pTrafficDlg ? m_pTrafficDlg->FilteredRows() : nullptr;
+  CString strTitle;
+  if (pRows) {
+    strTitle.Format("保存为 pcapng: 只保存筛选出的 %d 条事件 (共 %d 条)", pRows->GetCount(), m_record.GetCount());
+    dlg.m_ofn.lpstrTitle = strTitle;
+  }
   if (ChooseFile(dlg, FOLDER_CAPTURE) != IDOK)
     return;
+  // The rows may have moved on while the dialog was open: they are taken as they are now.
+  pRows = m_pTrafficDlg ? m_pTrafficDlg->FilteredRows() : nullptr;
   CSaveFile file;
-  if (!file.Open(dlg.GetPathName()) || !WritePcapng(m_record, file.File()) || !file.Commit())
+  if (!file.Open(dlg.GetPathName()) || !WritePcapng(m_record, file.File(), pRows) || !file.Commit())
     ReportFileError("保存 %s 失败%s.", dlg.GetPathName(), file.GetLastError());
 }
 

@@ -214,6 +214,64 @@ CString TrafficColumnText(const TRAFFIC_EVENT& e, const BYTE* pPayload, int nHel
   return CString(std::move(out));
 }
 
+namespace {
+void AppendDumpLine(std::string& out, const BYTE* p, int nAt, int nLine, int nOffsetDigits, const std::string& text)
+{
+  CString str;
+  str.Format("%0*X  ", nOffsetDigits, nAt);
+  out += str.str();
+  for (int i = 0; i < TRAFFIC_DUMP_LINE; ++i) {
+    if (i == TRAFFIC_DUMP_LINE / 2)
+      out += ' ';
+    if (i < nLine) {
+      out += kHexDigits[p[nAt + i] >> 4];
+      out += kHexDigits[p[nAt + i] & 0xF];
+      out += ' ';
+    } else {
+      out += "   ";
+    }
+  }
+  out += ' ';
+  out += text;
+  out += "\r\n";
+}
+}  // namespace
+
+CString TrafficDetailText(const TRAFFIC_EVENT& e, const BYTE* pPayload, int nHeld, int nEncoding)
+{
+  std::string out = EventText(e);
+  out += "  ";
+  out += TrafficDateTimeText(e.nTimeMicros).str();
+  if (e.peer.dwAddress != 0 || e.peer.wPort != 0)
+    out += "  对端 " + TrafficEndpointText(e.peer).str();
+  if (!IsDataEvent(e.kind)) {
+    out += "  " + EventDetail(e);
+    return CString(std::move(out));
+  }
+  out += "  本地 " + TrafficEndpointText(e.local).str();
+  out += e.protocol == TRAFFIC_TCP ? "  TCP  " : "  UDP  ";
+  out += std::to_string(e.nLength) + " 字节\r\n";
+  if (nHeld <= 0 && e.nLength > 0) {
+    out += "(内容已让位给更新的事件)\r\n";
+  } else if (nHeld < e.nLength) {
+    CString str;
+    str.Format("(只记录了前 %d 字节)\r\n", nHeld);
+    out += str.str();
+  }
+  const int nOffsetDigits = nHeld > 0x10000 ? 8 : 4;
+  int nDecoded = 0;
+  for (int nAt = 0; nAt < nHeld; nAt += TRAFFIC_DUMP_LINE) {
+    const int nLine = std::min(TRAFFIC_DUMP_LINE, nHeld - nAt);
+    std::string text;
+    const bool bLast = nAt + nLine == nHeld;
+    nDecoded += DecodeText(pPayload + nDecoded, nAt + nLine - nDecoded, nEncoding, CONTROLS_DOT, bLast, text);
+    std::replace_if(
+        text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n' || c == '\t'; }, '.');
+    AppendDumpLine(out, pPayload, nAt, nLine, nOffsetDigits, text);
+  }
+  return CString(std::move(out));
+}
+
 void AppendTrafficLogLine(std::string& out, const TRAFFIC_EVENT& e, const BYTE* pPayload)
 {
   const LocalSecond& second = LocalSecondOf(SecondOf(e.nTimeMicros));

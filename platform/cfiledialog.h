@@ -16,6 +16,8 @@ struct OPENFILENAME {
   DWORD nFilterIndex;  // from 1, the filter chosen
   // The folder the dialog starts in; the user's home folder when null or gone.
   LPCTSTR lpstrInitialDir = nullptr;
+  // The dialog's title; "打开" or "另存为" when null.
+  LPCTSTR lpstrTitle = nullptr;
 };
 
 class CFileDialog {
@@ -46,4 +48,6 @@ namespace platform {
 // IDCANCEL. An empty hook restores real dialogs.
 using FileDialogHook = std::function<INT_PTR(const CString& strFilter, CString* pPath, DWORD* pFilterIndex)>;
 void SetFileDialogHook(FileDialogHook hook);
+// The title of the dialog the hook is answering.
+CString FileDialogTitle();
 }  // namespace platform

@@ -76,6 +76,8 @@ protected:                                      \
    }},
 #define ON_BN_CLICKED(id, memberFxn) ON_CONTROL(BN_CLICKED, id, memberFxn)
 #define ON_CBN_SELCHANGE(id, memberFxn) ON_CONTROL(CBN_SELCHANGE, id, memberFxn)
+#define ON_CBN_EDITCHANGE(id, memberFxn) ON_CONTROL(CBN_EDITCHANGE, id, memberFxn)
+#define ON_EN_CHANGE(id, memberFxn) ON_CONTROL(EN_CHANGE, id, memberFxn)
 // The handler takes the notification's header and a place for its result.
 #define ON_NOTIFY(code, id, memberFxn)                                                                         \
   {WM_NOTIFY, static_cast<UINT>(code), static_cast<UINT>(id), [](CCmdTarget* p, WPARAM, LPARAM l) -> LRESULT { \

@@ -58,6 +58,9 @@ public:
   // A child's place in its parent's client area, or a window's on the screen.
   void MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint = TRUE);
   void GetWindowRect(LPRECT lpRect) const;
+  BOOL GetWindowPlacement(WINDOWPLACEMENT* lpwndpl) const;
+  // A place off every screen is moved onto the nearest; a size larger than the screen is cut.
+  BOOL SetWindowPlacement(const WINDOWPLACEMENT* lpwndpl);
   void ScreenToClient(LPRECT lpRect) const;
   BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
   // A timer that sends WM_TIMER with its id every nElapse milliseconds until killed.

@@ -59,6 +59,9 @@ HGLOBAL GlobalFree(HGLOBAL hMem);
 
 BOOL PlaySound(LPCTSTR pszSound, HINSTANCE hmod, DWORD fdwSound);
 int GetSystemMetrics(int nIndex);
+// Only the fixed-pitch font, for WM_SETFONT: the dialog's size in the desktop's monospace face.
+inline constexpr int ANSI_FIXED_FONT = 11;
+HGDIOBJ GetStockObject(int nIndex);
 
 // A paint context on a window, open while the window handles WM_PAINT.
 class CPaintDC {

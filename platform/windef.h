@@ -34,6 +34,7 @@ using HDC = void*;
 // The parent that makes a window message-only: never shown, it takes posted messages and timers.
 inline const HWND HWND_MESSAGE = reinterpret_cast<HWND>(static_cast<std::intptr_t>(-3));
 using HMENU = void*;
+using HGDIOBJ = const void*;
 using LPVOID = void*;
 
 struct RECT {
@@ -43,6 +44,23 @@ struct RECT {
   LONG bottom = 0;
 };
 using LPRECT = RECT*;
+
+struct POINT {
+  LONG x = 0;
+  LONG y = 0;
+};
+
+// Where a window goes when it is not maximised, and whether it is. The stand-in's rcNormalPosition
+// is the window's inside on the screen, not its frame: the frame is the window manager's, and
+// its size is known only once the window is shown, so a place kept and given back stays put.
+struct WINDOWPLACEMENT {
+  UINT length = sizeof(WINDOWPLACEMENT);
+  UINT flags = 0;
+  UINT showCmd = 0;
+  POINT ptMinPosition;
+  POINT ptMaxPosition;
+  RECT rcNormalPosition;
+};
 
 struct MSG {
   HWND hwnd = nullptr;
@@ -79,6 +97,7 @@ inline constexpr UINT WM_CLOSE = 0x0010;
 inline constexpr UINT WM_ICONERASEBKGND = 0x0027;
 inline constexpr UINT WM_QUERYDRAGICON = 0x0037;
 inline constexpr UINT WM_NOTIFY = 0x004E;
+inline constexpr UINT WM_SETFONT = 0x0030;
 inline constexpr UINT WM_SETICON = 0x0080;
 inline constexpr UINT WM_GETICON = 0x007F;
 inline constexpr UINT WM_KEYDOWN = 0x0100;
@@ -118,6 +137,9 @@ inline constexpr UINT IPM_ISBLANK = WM_USER + 105;
 // Notification codes carried in the high word of WM_COMMAND's wParam.
 inline constexpr UINT BN_CLICKED = 0;
 inline constexpr UINT CBN_SELCHANGE = 1;
+inline constexpr UINT CBN_EDITCHANGE = 5;
+// An edit's text changed, by the user or the program.
+inline constexpr UINT EN_CHANGE = 0x0300;
 
 // Command ids.
 inline constexpr int IDOK = 1;
@@ -131,6 +153,8 @@ inline constexpr UINT SIZE_RESTORED = 0;
 inline constexpr UINT GW_HWNDNEXT = 2;
 inline constexpr UINT GW_CHILD = 5;
 inline constexpr int SW_HIDE = 0;
+inline constexpr int SW_SHOWNORMAL = 1;
+inline constexpr int SW_SHOWMAXIMIZED = 3;
 inline constexpr int SW_SHOW = 5;
 inline constexpr int ICON_SMALL = 0;
 inline constexpr int ICON_BIG = 1;
@@ -154,6 +178,7 @@ inline constexpr int VK_RIGHT = 0x27;
 inline constexpr int VK_DOWN = 0x28;
 inline constexpr int VK_INSERT = 0x2D;
 inline constexpr int VK_F1 = 0x70;
+inline constexpr int VK_F3 = 0x72;
 inline constexpr int VK_F10 = 0x79;
 inline constexpr int VK_DELETE = 0x2E;
 
@@ -190,5 +215,7 @@ inline constexpr DWORD SS_ICON = 0x3;
 inline constexpr DWORD SS_TYPEMASK = 0x1F;
 inline constexpr DWORD SS_NOPREFIX = 0x80;
 inline constexpr DWORD SS_CENTERIMAGE = 0x200;
+inline constexpr DWORD CBS_DROPDOWN = 0x2;
 inline constexpr DWORD CBS_DROPDOWNLIST = 0x3;
+inline constexpr DWORD CBS_TYPEMASK = 0x3;
 inline constexpr DWORD CBS_SORT = 0x100;

@@ -1,6 +1,7 @@
 // The traffic record in the running dialog: what each mode records, the record window, the
 // receive display's menu, the log file with a failing write, the capture and the saved receive
 // buffer; real sockets on loopback, the recording layer for a send the kernel would not refuse.
+#include "dialog/ListRows.h"
 #include "dialog/TrafficDlg.h"
 #include "dialog/TrafficText.h"
 #include "platform/cfiledialog.h"
@@ -17,7 +18,12 @@
 #include <QTimer>
 
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QScreen>
+#include <QTest>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -431,6 +437,154 @@ TEST_F(Record, FileDialogsStartWhereTheirKindWasLastChosen)
   EXPECT_NE(test::ReadBytes(ProfilePath()).find("[FileFolders]\nReceived=" + Path("saved") + "\nCapture="),
             std::string::npos)
       << test::ReadBytes(ProfilePath());
+}
+
+// Two senders, one filtered out by its address and port: the status counts what shows, the
+// copy and the capture take the rows shown, the detail shows a row whole, F3 finds without
+// narrowing, and clearing the fields shows everything again.
+TEST_F(Record, TheFilterBarNarrowsTheRowsAndTheDetailShowsOneWhole)
+{
+  int peerPort = 0;
+  int localPort = 0;
+  test::Fd peer;
+  auto dlg = UdpDialog(&peer, &peerPort, &localPort);
+  int otherPort = 0;
+  const test::Fd other = test::UdpSocket(&otherPort);
+  const std::string longChunk = "READ ALL " + std::string(200, 'x') + "\xE6\xB8\xA9";
+  for (int i = 0; i < 3; ++i) {
+    test::SendDatagram(peer, "from the peer " + std::to_string(i), localPort);
+    test::SendDatagram(other, i == 1 ? longChunk : "from the other " + std::to_string(i), localPort);
+  }
+  ASSERT_TRUE(test::WaitFor([&] { return dlg->m_record.GetCount() == 7; }));
+  dlg->SendMessage(WM_SYSCOMMAND, IDM_TRAFFIC);
+  CTrafficDlg& window = *dlg->m_pTrafficDlg;
+  QTableView* list = List(*dlg);
+  const auto status = [&] {
+    CString str;
+    window.GetDlgItem(IDC_TRAFFIC_STATUS)->GetWindowText(str);
+    return str.str();
+  };
+  ASSERT_TRUE(test::WaitFor([&] { return list->model()->rowCount() == 7; }));
+  EXPECT_EQ(status(), "共 7 条事件");
+
+  // The peers seen are offered; one typed narrows the rows once typing pauses.
+  auto* peerBox = qobject_cast<QComboBox*>(window.GetDlgItem(IDC_TRAFFIC_PEER)->widget());
+  ASSERT_TRUE(peerBox && peerBox->isEditable());
+  EXPECT_EQ(peerBox->count(), 2) << "the peer (the destination too) and the other sender";
+  const std::string otherPeer = "127.0.0.1:" + std::to_string(otherPort);
+  QTest::keyClicks(peerBox->lineEdit(), QString::fromStdString(otherPeer));
+  ASSERT_TRUE(test::WaitFor([&] { return status() == "显示 3 / 7 条事件"; })) << status();
+  for (int row = 0; row < 3; ++row)
+    EXPECT_EQ(Cell(list, row, TRAFFIC_COL_PEER), otherPeer);
+  EXPECT_EQ(peerBox->currentText().toStdString(), otherPeer) << "what is typed stays as peers join the list";
+
+  // A cut cell carries the rest in its tooltip; the detail holds every byte.
+  const QModelIndex hex = list->model()->index(1, TRAFFIC_COL_HEX);
+  EXPECT_EQ(hex.data(Qt::ToolTipRole).toString(), hex.data().toString());
+  EXPECT_FALSE(list->model()->index(1, TRAFFIC_COL_LENGTH).data(Qt::ToolTipRole).isValid());
+  list->setFocus();
+  list->selectRow(1);
+  CString strDetail;
+  window.GetDlgItem(IDC_TRAFFIC_DETAIL)->GetWindowText(strDetail);
+  const std::string detail = strDetail.str();
+  EXPECT_NE(detail.find("收  "), std::string::npos) << detail;
+  EXPECT_NE(detail.find("对端 " + otherPeer + "  本地 127.0.0.1:" + std::to_string(localPort) + "  UDP  212 字节"),
+            std::string::npos)
+      << detail;
+  EXPECT_NE(detail.find("00D0  78 E6 B8 A9"), std::string::npos) << "the last line of the dump: " << detail;
+  EXPECT_NE(detail.find("x\xE6\xB8\xA9\r\n"), std::string::npos) << "its text decoded";
+
+  // Copy and capture take the rows shown; the save dialog says so.
+  window.GetDlgItem(IDC_TRAFFIC_LIST)->SendMessage(WM_COPY);
+  EXPECT_EQ(QApplication::clipboard()->text().count(QString::fromStdString(otherPeer)), 1);
+  std::string title;
+  platform::SetFileDialogHook([&](const CString&, CString* pPath, DWORD*) -> INT_PTR {
+    title = platform::FileDialogTitle().str();
+    *pPath = Path("filtered.pcapng").c_str();
+    return IDOK;
+  });
+  window.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_TRAFFIC_PCAPNG, BN_CLICKED));
+  platform::SetFileDialogHook({});
+  EXPECT_EQ(title, "保存为 pcapng: 只保存筛选出的 3 条事件 (共 7 条)");
+  const std::string capture = test::ReadBytes(Path("filtered.pcapng"));
+  EXPECT_NE(capture.find("from the other 0"), std::string::npos);
+  EXPECT_EQ(capture.find("from the peer"), std::string::npos);
+
+  // F3 finds the next chunk holding the content among the rows shown, without narrowing them.
+  window.GetDlgItem(IDC_TRAFFIC_FILTER_CONTENT)->SendMessage(BM_SETCHECK, BST_UNCHECKED);
+  window.GetDlgItem(IDC_TRAFFIC_CONTENT)->SetWindowText("other 2");
+  list->setFocus();
+  QTest::keyClick(list, Qt::Key_F3);
+  EXPECT_EQ(GetSelectedRow(window.GetDlgItem(IDC_TRAFFIC_LIST)), 2);
+  ASSERT_TRUE(test::WaitFor([&] { return status() == "显示 3 / 7 条事件"; })) << status();
+  window.GetDlgItem(IDC_TRAFFIC_CONTENT)->SetWindowText("nowhere");
+  QTest::keyClick(list, Qt::Key_F3);
+  EXPECT_EQ(status(), "显示 3 / 7 条事件; 未找到");
+  EXPECT_EQ(GetSelectedRow(window.GetDlgItem(IDC_TRAFFIC_LIST)), 2) << "the selection stays";
+
+  // Received only, in hex: then the fields cleared show every event, the selected one in sight.
+  window.GetDlgItem(IDC_TRAFFIC_FILTER_CONTENT)->SendMessage(BM_SETCHECK, BST_CHECKED);
+  window.GetDlgItem(IDC_TRAFFIC_HEX)->SendMessage(BM_SETCHECK, BST_CHECKED);
+  window.GetDlgItem(IDC_TRAFFIC_CONTENT)->SetWindowText("52 45 41 44");
+  window.GetDlgItem(IDC_TRAFFIC_PEER)->SetWindowText("");
+  window.GetDlgItem(IDC_TRAFFIC_DIRECTION)->SendMessage(CB_SETCURSEL, TRAFFIC_DIR_RECEIVED);
+  window.ApplyFilter();
+  EXPECT_EQ(status(), "显示 1 / 7 条事件");
+  list->selectRow(0);
+  window.GetDlgItem(IDC_TRAFFIC_CONTENT)->SetWindowText("5");
+  window.ApplyFilter();
+  EXPECT_EQ(status(), "显示 6 / 7 条事件; 十六进制内容应为成对的数字");
+  window.GetDlgItem(IDC_TRAFFIC_CONTENT)->SetWindowText("");
+  window.GetDlgItem(IDC_TRAFFIC_DIRECTION)->SendMessage(CB_SETCURSEL, TRAFFIC_DIR_ALL);
+  window.ApplyFilter();
+  EXPECT_EQ(status(), "共 7 条事件");
+  EXPECT_EQ(list->model()->rowCount(), 7);
+  EXPECT_EQ(Cell(list, GetSelectedRow(window.GetDlgItem(IDC_TRAFFIC_LIST)), TRAFFIC_COL_TEXT).substr(0, 12),
+            "READ ALL xxx")
+      << "the selected event stays selected";
+}
+
+// The window's size, place and column widths come back after the program starts again; a place
+// on no screen comes back onto one.
+TEST_F(Record, TheWindowComesBackAsItWasLeft)
+{
+  {
+    auto dlg = NewDialog();
+    dlg->SendMessage(WM_SYSCOMMAND, IDM_TRAFFIC);
+    QWidget* window = dlg->m_pTrafficDlg->widget();
+    const QSize least = window->minimumSize();
+    EXPECT_EQ(window->size(), least) << "it opens at its template's size";
+    QTableView* list = List(*dlg);
+    const int listWidth = list->width();
+    // (The offscreen screen is 800x600.)
+    window->setGeometry(40, 50, least.width() + 100, least.height() + 50);
+    list->setColumnWidth(TRAFFIC_COL_HEX, 333);
+    QTest::qWait(10);
+    EXPECT_EQ(list->width(), listWidth + 100) << "the table takes what the window gains";
+    QTest::keyClick(list, Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible());
+    const std::string ini = test::ReadBytes(ProfilePath());
+    EXPECT_NE(ini.find("[TrafficWindow]\nLeft=40\nTop=50\nWidth=" + std::to_string(least.width() + 100)),
+              std::string::npos)
+        << ini;
+    EXPECT_NE(ini.find("HexWidth=333"), std::string::npos) << ini;
+  }
+  auto dlg = NewDialog();
+  dlg->SendMessage(WM_SYSCOMMAND, IDM_TRAFFIC);
+  QWidget* window = dlg->m_pTrafficDlg->widget();
+  EXPECT_EQ(window->geometry().topLeft(), QPoint(40, 50));
+  EXPECT_EQ(window->width(), window->minimumWidth() + 100);
+  EXPECT_EQ(List(*dlg)->columnWidth(TRAFFIC_COL_HEX), 333);
+  dlg->m_pTrafficDlg.reset();
+
+  // Moved off every screen (a monitor since unplugged), too large for the screen left.
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  test::WriteBytes(ProfilePath(), "[TrafficWindow]\nLeft=-30000\nTop=20000\nWidth=9000\nHeight=200\n");
+  dlg->SendMessage(WM_SYSCOMMAND, IDM_TRAFFIC);
+  window = dlg->m_pTrafficDlg->widget();
+  EXPECT_TRUE(screen.contains(window->geometry().center())) << window->geometry().x();
+  EXPECT_LE(window->width(), screen.width());
+  EXPECT_EQ(window->height(), window->minimumHeight()) << "never below its template";
 }
 
 }  // namespace

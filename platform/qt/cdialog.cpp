@@ -24,6 +24,7 @@
 #include <QEventLoop>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
 #include <QPointer>
@@ -228,8 +229,13 @@ void CDialog::connectNotifications(QWidget* c, int nID)
   } else if (button) {
     QObject::connect(button, &QAbstractButton::clicked, d->widget, [command] { command(BN_CLICKED); });
   }
-  if (auto* combo = qobject_cast<QComboBox*>(c))
+  if (auto* combo = qobject_cast<QComboBox*>(c)) {
     QObject::connect(combo, &QComboBox::activated, d->widget, [command] { command(CBN_SELCHANGE); });
+    if (combo->isEditable())
+      QObject::connect(combo->lineEdit(), &QLineEdit::textEdited, d->widget, [command] { command(CBN_EDITCHANGE); });
+  }
+  if (auto* line = qobject_cast<QLineEdit*>(c))
+    QObject::connect(line, &QLineEdit::textChanged, d->widget, [command] { command(EN_CHANGE); });
 }
 
 void CDialog::destroyWindow()

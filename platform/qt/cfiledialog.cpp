@@ -12,6 +12,7 @@
 
 namespace {
 platform::FileDialogHook g_hook;
+CString g_hookTitle;
 
 // "desc|patterns|..." to Qt's "desc (patterns)" filters, with the first pattern's extension each.
 struct Filters {
@@ -40,6 +41,11 @@ void platform::SetFileDialogHook(FileDialogHook hook)
   g_hook = std::move(hook);
 }
 
+CString platform::FileDialogTitle()
+{
+  return g_hookTitle;
+}
+
 CFileDialog::CFileDialog(BOOL bOpenFileDialog, LPCTSTR lpszDefExt, LPCTSTR lpszFileName, DWORD dwFlags,
                          LPCTSTR lpszFilter, CWnd* pParentWnd)
     : m_bOpen(bOpenFileDialog),
@@ -58,7 +64,10 @@ INT_PTR CFileDialog::DoModal()
   const QString initialDir = m_ofn.lpstrInitialDir && QDir(platform::fromCodePage(m_ofn.lpstrInitialDir)).exists()
                                  ? platform::fromCodePage(m_ofn.lpstrInitialDir)
                                  : QDir::homePath();
+  const QString title =
+      m_ofn.lpstrTitle ? platform::fromCodePage(m_ofn.lpstrTitle) : QString::fromUtf8(m_bOpen ? "打开" : "另存为");
   if (g_hook) {
+    g_hookTitle = CString(platform::toCodePage(title).toStdString());
     // The hook finds the folder the dialog would start in as the path it is given.
     m_strPath = CString(platform::toCodePage(initialDir).toStdString());
     DWORD nIndex = m_ofn.nFilterIndex;
@@ -71,7 +80,7 @@ INT_PTR CFileDialog::DoModal()
   // Qt's own dialog: the same on every desktop, in the language of the translations loaded.
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setDirectory(initialDir);
-  dialog.setWindowTitle(QString::fromUtf8(m_bOpen ? "打开" : "另存为"));
+  dialog.setWindowTitle(title);
   dialog.setAcceptMode(m_bOpen ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
   dialog.setFileMode(m_bOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
   dialog.setOption(QFileDialog::DontConfirmOverwrite, !(m_dwFlags & OFN_OVERWRITEPROMPT));

@@ -10,9 +10,11 @@
 #include "platform/qt/receive_view.h"
 #include "platform/qt/window_glue.h"
 #include "platform/resources.h"
+#include "platform/winapi.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -92,7 +94,8 @@ QWidget* createStatic(QWidget* parent, DWORD style, const QString& text)
 QWidget* createCombo(QWidget* parent, DWORD style)
 {
   auto* combo = new QComboBox(parent);
-  combo->setEditable(false);
+  // A drop-down (not a drop-down list) takes typed text as well as a choice.
+  combo->setEditable((style & CBS_TYPEMASK) == CBS_DROPDOWN);
   combo->setProperty(kSortedProperty, (style & CBS_SORT) != 0);
   return combo;
 }
@@ -158,6 +161,14 @@ LRESULT clipboardProc(Edit* e, UINT message)
   default:
     return 0;
   }
+}
+
+// The desktop's monospace face at the dialog's size; the only font a control is given.
+void setFixedFont(QWidget* w)
+{
+  QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  font.setPointSizeF(w->font().pointSizeF());
+  w->setFont(font);
 }
 
 int visualLineCount(QPlainTextEdit* e)
@@ -412,6 +423,11 @@ LRESULT buttonProc(QAbstractButton* button, UINT message, WPARAM wParam)
 
 LRESULT ControlWindowProc(QWidget* w, UINT message, WPARAM wParam, LPARAM lParam)
 {
+  if (message == WM_SETFONT) {
+    if (reinterpret_cast<HGDIOBJ>(wParam) == GetStockObject(ANSI_FIXED_FONT))
+      setFixedFont(w);
+    return 0;
+  }
   return visitControl(w, Overloaded{
                              [&](QAbstractButton* button) { return buttonProc(button, message, wParam); },
                              [&](QComboBox* combo) { return comboProc(combo, message, wParam, lParam); },
@@ -433,6 +449,10 @@ void SetControlText(QWidget* w, const QString& text)
   }
   visitControl(w, Overloaded{
                       [&](QAbstractButton* button) { button->setText(text); },
+                      [&](QComboBox* combo) {
+                        if (combo->isEditable())
+                          combo->setEditText(text);
+                      },
                       [&](ReceiveView* view) { view->setText(text); },
                       // An edit control's line breaks are CR LF; the document's are LF.
                       [&](MultiLineEdit* multi) {
@@ -458,6 +478,7 @@ QString ControlText(const QWidget* w)
     return w->windowTitle();
   return visitControl(const_cast<QWidget*>(w), Overloaded{
                                                    [](QAbstractButton* button) { return button->text(); },
+                                                   [](QComboBox* combo) { return combo->currentText(); },
                                                    [](ReceiveView* view) { return view->text(); },
                                                    [](MultiLineEdit* multi) {
                                                      return multi->toPlainText().replace(u'\n', QStringLiteral("\r\n"));

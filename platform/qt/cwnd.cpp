@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QScreen>
 #include <QTimer>
 #include <QVariant>
 
@@ -401,6 +402,39 @@ void CWnd::GetWindowRect(LPRECT lpRect) const
   const QRect frame = m_pWidget->isWindow() ? m_pWidget->frameGeometry() : m_pWidget->geometry();
   const QPoint topLeft = m_pWidget->isWindow() ? frame.topLeft() : m_pWidget->mapToGlobal(QPoint(0, 0));
   *lpRect = {topLeft.x(), topLeft.y(), topLeft.x() + frame.width(), topLeft.y() + frame.height()};
+}
+
+BOOL CWnd::GetWindowPlacement(WINDOWPLACEMENT* lpwndpl) const
+{
+  if (!lpwndpl || !m_pWidget || !m_pWidget->isWindow())
+    return FALSE;
+  const QRect normal = m_pWidget->isMaximized() ? m_pWidget->normalGeometry() : m_pWidget->geometry();
+  lpwndpl->showCmd = m_pWidget->isMaximized() ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
+  lpwndpl->rcNormalPosition = {normal.left(), normal.top(), normal.right() + 1, normal.bottom() + 1};
+  return TRUE;
+}
+
+BOOL CWnd::SetWindowPlacement(const WINDOWPLACEMENT* lpwndpl)
+{
+  if (!lpwndpl || !m_pWidget || !m_pWidget->isWindow())
+    return FALSE;
+  const RECT& rc = lpwndpl->rcNormalPosition;
+  QRect wanted(QPoint(rc.left, rc.top), QSize(rc.right - rc.left, rc.bottom - rc.top));
+  const QScreen* screen = QGuiApplication::screenAt(wanted.center());
+  if (!screen)
+    screen = QGuiApplication::primaryScreen();
+  if (screen) {
+    const QRect room = screen->availableGeometry();
+    wanted.setSize(wanted.size().boundedTo(room.size()).expandedTo(m_pWidget->minimumSize()));
+    if (!room.contains(wanted.center()))
+      wanted.moveCenter(room.center());
+  }
+  m_pWidget->setGeometry(wanted);
+  if (lpwndpl->showCmd == SW_SHOWMAXIMIZED)
+    m_pWidget->setWindowState(m_pWidget->windowState() | Qt::WindowMaximized);
+  else
+    m_pWidget->setWindowState(m_pWidget->windowState() & ~Qt::WindowMaximized);
+  return TRUE;
 }
 
 void CWnd::ScreenToClient(LPRECT lpRect) const

@@ -40,9 +40,22 @@ QString OwnerDataModel::text(int row, int column) const
 
 QVariant OwnerDataModel::data(const QModelIndex& index, int role) const
 {
-  if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_rows)
+  if ((role != Qt::DisplayRole && role != Qt::ToolTipRole) || !index.isValid() || index.row() >= m_rows)
     return {};
-  return text(index.row(), index.column());
+  const QString cell = text(index.row(), index.column());
+  if (role == Qt::DisplayRole)
+    return cell;
+  return isCut(cell, index.column()) ? QVariant(cell) : QVariant();
+}
+
+// A cell whose text is wider than its column shows the rest in its tooltip.
+bool OwnerDataModel::isCut(const QString& cell, int column) const
+{
+  const auto* view = qobject_cast<const QTableView*>(m_pView);
+  if (!view || cell.isEmpty())
+    return false;
+  constexpr int kCellMargins = 8;
+  return view->fontMetrics().horizontalAdvance(cell) + kCellMargins > view->columnWidth(column);
 }
 
 QVariant OwnerDataModel::headerData(int section, Qt::Orientation orientation, int role) const

@@ -31,6 +31,8 @@ public:
   QString text(int row, int column) const;
 
 private:
+  bool isCut(const QString& cell, int column) const;
+
   std::vector<QString> m_titles;
   int m_rows = 0;
   QWidget* m_pView = nullptr;

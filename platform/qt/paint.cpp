@@ -10,6 +10,12 @@ int GetSystemMetrics(int nIndex)
   return nIndex == SM_CXICON || nIndex == SM_CYICON ? 32 : 0;
 }
 
+HGDIOBJ GetStockObject(int nIndex)
+{
+  static const int s_fixedFont = ANSI_FIXED_FONT;
+  return nIndex == ANSI_FIXED_FONT ? &s_fixedFont : nullptr;
+}
+
 CPaintDC::CPaintDC(CWnd* pWnd)
 {
   auto* w = pWnd ? dynamic_cast<platform::DialogWidget*>(pWnd->widget()) : nullptr;
