@@ -253,6 +253,7 @@ TEST_F(Record, TheWindowShowsTheRowsFollowsTheEndAndKeepsItsHistoryWhenClosed)
   EXPECT_TRUE(window->isVisible());
   ASSERT_TRUE(test::WaitFor([&] { return list->model()->rowCount() == 203; }));
   EXPECT_EQ(Cell(list, 202, TRAFFIC_COL_TEXT), "while closed");
+  EXPECT_TRUE(test::WaitFor([&] { return bar->value() == bar->maximum(); })) << "opened again, the end shows";
 
   // Copying rows gives their columns; 清空 empties the record, not the receive display.
   list->selectRow(202);
