@@ -8,6 +8,9 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QIdentityProxyModel>
+#include <QLocale>
 #include <QStringList>
 
 namespace {
@@ -34,6 +37,27 @@ Filters parseFilter(const CString& strFilter)
   }
   return f;
 }
+// Sizes and dates in Chinese, as the dialog's texts are, whatever the system's locale.
+class ChineseFileColumns : public QIdentityProxyModel {
+public:
+  using QIdentityProxyModel::QIdentityProxyModel;
+
+  QVariant data(const QModelIndex& index, int role) const override
+  {
+    auto* files = qobject_cast<QFileSystemModel*>(sourceModel());
+    if (role != Qt::DisplayRole || !files || (index.column() != kSizeColumn && index.column() != kDateColumn))
+      return QIdentityProxyModel::data(index, role);
+    static const QLocale chinese(QLocale::Chinese, QLocale::China);
+    const QModelIndex source = mapToSource(index);
+    if (index.column() == kDateColumn)
+      return chinese.toString(files->lastModified(source), QLocale::ShortFormat);
+    return files->isDir(source) ? QString() : chinese.formattedDataSize(files->size(source));
+  }
+
+private:
+  static constexpr int kSizeColumn = 1;
+  static constexpr int kDateColumn = 3;
+};
 }  // namespace
 
 void platform::SetFileDialogHook(FileDialogHook hook)
@@ -100,6 +124,7 @@ INT_PTR CFileDialog::DoModal()
   }
   if (!m_strFileName.IsEmpty())
     dialog.selectFile(platform::fromCodePage(m_strFileName));
+  dialog.setProxyModel(new ChineseFileColumns(&dialog));
   platform::ApplyDialogPalette(&dialog);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
     return IDCANCEL;

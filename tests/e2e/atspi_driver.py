@@ -77,10 +77,11 @@ def press(obj):
 class Dialog:
     """One running Lanspry and its windows as AT-SPI shows them."""
 
-    def __init__(self, display, config_dir=None, exe=None):
+    def __init__(self, display, config_dir=None, exe=None, env=None):
         self.display = display
         self.desk = desktop()
-        self.app = Lanspry(display, config_dir, extra_env={"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"}, exe=exe)
+        self.app = Lanspry(display, config_dir, extra_env={"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1", **(env or {})},
+                           exe=exe)
         self.config_dir = self.app.config_dir
         try:
             self.window = find_window(display, "^Lanspry-")

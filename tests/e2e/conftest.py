@@ -41,8 +41,8 @@ def lanspry(display, accessibility, config_dir):
     from atspi_driver import Dialog
     started = []
 
-    def start(config=None, exe=None):
-        dialog = Dialog(display, config or config_dir, exe=exe)
+    def start(config=None, exe=None, env=None):
+        dialog = Dialog(display, config or config_dir, exe=exe, env=env)
         started.append(dialog)
         return dialog
 

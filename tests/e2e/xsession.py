@@ -110,6 +110,38 @@ def request_close(display, window):
         x11.XCloseDisplay(conn)
 
 
+class _XImage(ctypes.Structure):
+    _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),
+                ("format", ctypes.c_int), ("data", ctypes.POINTER(ctypes.c_ubyte)), ("byte_order", ctypes.c_int),
+                ("bitmap_unit", ctypes.c_int), ("bitmap_bit_order", ctypes.c_int), ("bitmap_pad", ctypes.c_int),
+                ("depth", ctypes.c_int), ("bytes_per_line", ctypes.c_int), ("bits_per_pixel", ctypes.c_int)]
+
+
+def screen_pixels(display, x, y, width, height):
+    """What the screen shows in a rectangle, as rows of (r, g, b); the root window of a 24-bit
+    display, 32 bits a pixel, blue first."""
+    x11 = ctypes.CDLL("libX11.so.6")
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x11.XDefaultRootWindow.restype = ctypes.c_ulong
+    x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+    x11.XGetImage.restype = ctypes.POINTER(_XImage)
+    x11.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
+                              ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    conn = x11.XOpenDisplay(display.name.encode())
+    try:
+        image = x11.XGetImage(conn, x11.XDefaultRootWindow(conn), x, y, width, height, 0xFFFFFFFF, 2).contents
+        assert image.bits_per_pixel == 32, f"{image.bits_per_pixel} bits a pixel"
+        rows = []
+        for row in range(height):
+            line = ctypes.string_at(ctypes.addressof(image.data.contents) + row * image.bytes_per_line, width * 4)
+            rows.append([(line[i + 2], line[i + 1], line[i]) for i in range(0, width * 4, 4)])
+        return rows
+    finally:
+        x11.XCloseDisplay(conn)
+
+
 class Lanspry:
     """The built executable on a display, with a settings folder of its own."""
 
