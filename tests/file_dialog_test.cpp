@@ -1,4 +1,4 @@
-// The platform's file dialog as it opens: sizes and dates in Chinese whatever the system's
+// The platform's file dialog as it opens: sizes, kinds and dates in Chinese whatever the system's
 // locale, and the title it is given.
 #include "platform/cfiledialog.h"
 #include "tests/harness/files.h"
@@ -14,7 +14,7 @@
 
 namespace {
 
-TEST(FileDialog, SizesAndDatesReadInChineseUnderTheTitleGiven)
+TEST(FileDialog, SizesKindsAndDatesReadInChineseUnderTheTitleGiven)
 {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
@@ -26,6 +26,7 @@ TEST(FileDialog, SizesAndDatesReadInChineseUnderTheTitleGiven)
   QString title;
   QString size;
   QString date;
+  QString kind;
   QTimer poll;
   QObject::connect(&poll, &QTimer::timeout, [&] {
     auto* shown = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
@@ -38,6 +39,7 @@ TEST(FileDialog, SizesAndDatesReadInChineseUnderTheTitleGiven)
         continue;
       title = shown->windowTitle();
       size = model->index(row, 1, root).data().toString();
+      kind = model->index(row, 2, root).data().toString();
       date = model->index(row, 3, root).data().toString();
       shown->reject();
     }
@@ -50,6 +52,7 @@ TEST(FileDialog, SizesAndDatesReadInChineseUnderTheTitleGiven)
   EXPECT_EQ(dlg.DoModal(), IDCANCEL);
   EXPECT_EQ(title.toStdString(), "保存为 pcapng: 只保存筛选出的 3 条事件");
   EXPECT_EQ(size.toStdString(), "10 字节");
+  EXPECT_EQ(kind.toStdString(), "BIN 文件");
   EXPECT_TRUE(date.contains(u'/')) << date.toStdString();
 }
 

@@ -9,9 +9,13 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QIdentityProxyModel>
 #include <QLocale>
+#include <QScreen>
+#include <QSplitter>
 #include <QStringList>
+#include <QTreeView>
 
 namespace {
 platform::FileDialogHook g_hook;
@@ -37,7 +41,8 @@ Filters parseFilter(const CString& strFilter)
   }
   return f;
 }
-// Sizes and dates in Chinese, as the dialog's texts are, whatever the system's locale.
+// Sizes, kinds and dates in Chinese, as the dialog's texts are, whatever the system's locale; a
+// file's kind is named by its extension, as Windows names a kind it does not know.
 class ChineseFileColumns : public QIdentityProxyModel {
 public:
   using QIdentityProxyModel::QIdentityProxyModel;
@@ -45,19 +50,50 @@ public:
   QVariant data(const QModelIndex& index, int role) const override
   {
     auto* files = qobject_cast<QFileSystemModel*>(sourceModel());
-    if (role != Qt::DisplayRole || !files || (index.column() != kSizeColumn && index.column() != kDateColumn))
+    if (role != Qt::DisplayRole || !files || index.column() == kNameColumn)
       return QIdentityProxyModel::data(index, role);
     static const QLocale chinese(QLocale::Chinese, QLocale::China);
     const QModelIndex source = mapToSource(index);
-    if (index.column() == kDateColumn)
-      return chinese.toString(files->lastModified(source), QLocale::ShortFormat);
-    return files->isDir(source) ? QString() : chinese.formattedDataSize(files->size(source));
+    const bool folder = files->isDir(source);
+    switch (index.column()) {
+    case kSizeColumn:
+      return folder ? QString() : chinese.formattedDataSize(files->size(source), 1, QLocale::DataSizeTraditionalFormat);
+    case kKindColumn:
+      if (folder)
+        return QStringLiteral("文件夹");
+      return files->fileInfo(source).suffix().isEmpty()
+                 ? QStringLiteral("文件")
+                 : files->fileInfo(source).suffix().toUpper() + QStringLiteral(" 文件");
+    case kDateColumn:
+      return chinese.toString(files->lastModified(source), QStringLiteral("yyyy/M/d HH:mm"));
+    default:
+      return QIdentityProxyModel::data(index, role);
+    }
   }
 
 private:
+  static constexpr int kNameColumn = 0;
   static constexpr int kSizeColumn = 1;
+  static constexpr int kKindColumn = 2;
   static constexpr int kDateColumn = 3;
 };
+
+// Wide enough for a long title and for the detail view's columns, within the screen.
+void fitDialog(QFileDialog& dialog)
+{
+  QSize size(820, 480);
+  if (const QScreen* screen = dialog.screen())
+    size = size.boundedTo(screen->availableGeometry().size());
+  dialog.resize(size);
+  constexpr int kSidebarWidth = 150;
+  if (auto* splitter = dialog.findChild<QSplitter*>(QStringLiteral("splitter")))
+    splitter->setSizes({kSidebarWidth, size.width() - kSidebarWidth});
+  if (auto* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+    details->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    for (int column = 1; column < 4; ++column)
+      details->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+  }
+}
 }  // namespace
 
 void platform::SetFileDialogHook(FileDialogHook hook)
@@ -125,6 +161,7 @@ INT_PTR CFileDialog::DoModal()
   if (!m_strFileName.IsEmpty())
     dialog.selectFile(platform::fromCodePage(m_strFileName));
   dialog.setProxyModel(new ChineseFileColumns(&dialog));
+  fitDialog(dialog);
   platform::ApplyDialogPalette(&dialog);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
     return IDCANCEL;
