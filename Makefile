@@ -5,7 +5,7 @@ BUILD_DIR := build/$(PRESET)
 APT_PACKAGES := cmake ninja-build g++ make pkg-config qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins \
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev iproute2 util-linux socat \
   xvfb xdotool python3-pytest python3-pyatspi python3-gi at-spi2-core dbus-daemon clang-format \
-  fonts-arphic-uming qt6-translations-l10n librsvg2-bin desktop-file-utils appstream lintian dpkg-dev file gzip tshark qt6ct
+  fonts-arphic-uming qt6-translations-l10n librsvg2-bin desktop-file-utils appstream lintian dpkg-dev file gzip tshark qt6ct openbox
 
 .PHONY: deps build run test sanitize fuzz bench package clean
 

@@ -82,6 +82,33 @@ class _XEvent(ctypes.Union):
     _fields_ = [("xclient", _ClientMessage), ("pad", ctypes.c_long * 24)]
 
 
+def window_manager_running(display):
+    """Whether a window manager has said so on the root window (_NET_SUPPORTING_WM_CHECK)."""
+    x11 = ctypes.CDLL("libX11.so.6")
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x11.XInternAtom.restype = ctypes.c_ulong
+    x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    x11.XDefaultRootWindow.restype = ctypes.c_ulong
+    x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+    x11.XGetWindowProperty.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong, ctypes.c_long,
+                                       ctypes.c_long, ctypes.c_int, ctypes.c_ulong,
+                                       ctypes.POINTER(ctypes.c_ulong), ctypes.POINTER(ctypes.c_int),
+                                       ctypes.POINTER(ctypes.c_ulong), ctypes.POINTER(ctypes.c_ulong),
+                                       ctypes.POINTER(ctypes.c_void_p)]
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    conn = x11.XOpenDisplay(display.name.encode())
+    try:
+        check = x11.XInternAtom(conn, b"_NET_SUPPORTING_WM_CHECK", 0)
+        kind, fmt, count, after, data = ctypes.c_ulong(), ctypes.c_int(), ctypes.c_ulong(), ctypes.c_ulong(), \
+            ctypes.c_void_p()
+        x11.XGetWindowProperty(conn, x11.XDefaultRootWindow(conn), check, 0, 1, 0, 0, ctypes.byref(kind),
+                               ctypes.byref(fmt), ctypes.byref(count), ctypes.byref(after), ctypes.byref(data))
+        return count.value > 0
+    finally:
+        x11.XCloseDisplay(conn)
+
+
 def request_close(display, window):
     """Asks the window to close as a window manager does: WM_PROTOCOLS / WM_DELETE_WINDOW."""
     x11 = ctypes.CDLL("libX11.so.6")
