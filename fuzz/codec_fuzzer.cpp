@@ -1,5 +1,7 @@
-// Feeds arbitrary bytes to the hex parser and both renderings and checks their bounds.
+// Feeds arbitrary bytes to the hex parser and both renderings and checks their bounds; text that
+// is UTF-8 comes back whole from GB18030.
 #include "codec/hexcodec.h"
+#include "codec/textcodec.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -35,5 +37,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(hex.str()[3 * i + 2] == ' ');
   const CString plain = RenderReceiveBuffer(data, n, FALSE);
   check(static_cast<std::size_t>(plain.GetLength()) == strnlen(reinterpret_cast<const char*>(data), size));
+
+  const std::string input(reinterpret_cast<const char*>(data), size);
+  std::string utf8;
+  DecodeText(data, n, ENCODING_UTF8, CONTROLS_RAW, true, utf8);
+  if (utf8 == input) {
+    std::string gb;
+    EncodeText(input, ENCODING_GB18030, gb);
+    std::string back;
+    DecodeText(reinterpret_cast<const BYTE*>(gb.data()), static_cast<int>(gb.size()), ENCODING_GB18030, CONTROLS_RAW,
+               true, back);
+    check(back == input || gb.find('?') != std::string::npos);
+  }
   return 0;
 }
