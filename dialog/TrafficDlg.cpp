@@ -18,6 +18,17 @@ constexpr const char* kDirections[TRAFFIC_DIRECTIONS] = {"全部", "收", "发",
 constexpr const char* kColumnKeys[TRAFFIC_COLUMNS] = {"TimeWidth",   "EventWidth", "PeerWidth",
                                                       "LengthWidth", "HexWidth",   "TextWidth"};
 
+struct FIELD_TIP {
+  int nID;
+  const char* pszTip;
+};
+constexpr FIELD_TIP kFieldTips[] = {
+    {IDC_TRAFFIC_PEER, "地址或地址:端口, 如 127.0.0.1 或 127.0.0.1:502; 也可从列表中选"},
+    {IDC_TRAFFIC_CONTENT, "在一个数据块之内查找: 文本按接收显示的编码, 区分大小写; 或十六进制字节, 如 01 03"},
+    {IDC_TRAFFIC_FILTER_CONTENT, "勾选: 只显示内容相符的事件; 不勾选: 内容只供查找下一个 (F3)"},
+    {IDC_TRAFFIC_FIND_NEXT, "在显示的事件中查找内容相符的下一个, 不筛选 (F3)"},
+};
+
 // The table and the detail share what the window gains; the filter bar's end and the buttons
 // keep to their edges.
 constexpr ANCHOR kAnchors[] = {
@@ -57,7 +68,8 @@ BOOL CTrafficDlg::OnInitDialog()
   GetDlgItem(IDC_TRAFFIC_FILTER_CONTENT)->SendMessage(BM_SETCHECK, BST_CHECKED);
   // A dump lines up in a fixed-pitch face.
   GetDlgItem(IDC_TRAFFIC_DETAIL)->SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(ANSI_FIXED_FONT)));
-  GetDlgItem(IDC_TRAFFIC_FIND_NEXT)->SetToolTipText("查找内容相符的下一个事件, 不筛选 (F3)");
+  for (const FIELD_TIP& tip : kFieldTips)
+    GetDlgItem(tip.nID)->SetToolTipText(tip.pszTip);
   m_anchors.Take(*this, kAnchors, static_cast<int>(std::size(kAnchors)));
   LoadLayout();
   Refresh();
