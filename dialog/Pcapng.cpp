@@ -253,13 +253,12 @@ BOOL WritePcapng(const CTrafficRecord& record, CFile& file, const CTrafficRows* 
   CaptureWriter capture(file);
   capture.Header();
   std::vector<BYTE> payload(65536);
-  const std::uint64_t nFirst = record.GetFirstNumber();
   const int nCount = pRows ? pRows->GetCount() : record.GetCount();
   for (int nRow = 0; nRow < nCount; ++nRow) {
-    const std::uint64_t nIndex = pRows ? pRows->GetNumber(nRow) - nFirst : static_cast<std::uint64_t>(nRow);
-    if (pRows && (pRows->GetNumber(nRow) < nFirst || nIndex >= static_cast<std::uint64_t>(record.GetCount())))
+    const TRAFFIC_EVENT* pEvent = pRows ? record.FindEvent(pRows->GetNumber(nRow)) : &record.GetEvent(nRow);
+    if (!pEvent)
       continue;
-    const TRAFFIC_EVENT& e = record.GetEvent(static_cast<int>(nIndex));
+    const TRAFFIC_EVENT& e = *pEvent;
     if (e.protocol != TRAFFIC_TCP && !IsDataEvent(e.kind))
       continue;
     switch (e.kind) {

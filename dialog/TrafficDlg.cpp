@@ -197,11 +197,7 @@ const TRAFFIC_EVENT* CTrafficDlg::EventOfRow(int nRow) const
 {
   if (nRow < 0 || nRow >= m_rows.GetCount())
     return nullptr;
-  const std::uint64_t nNumber = m_rows.GetNumber(nRow);
-  const std::uint64_t nFirst = m_record.GetFirstNumber();
-  if (nNumber < nFirst || nNumber - nFirst >= static_cast<std::uint64_t>(m_record.GetCount()))
-    return nullptr;
-  return &m_record.GetEvent(static_cast<int>(nNumber - nFirst));
+  return m_record.FindEvent(m_rows.GetNumber(nRow));
 }
 
 void CTrafficDlg::OnGetDispInfo(NMHDR* pNMHDR, LRESULT* pResult)
@@ -266,12 +262,11 @@ void CTrafficDlg::ShowPeersSeen()
 void CTrafficDlg::SetTextEncoding(int nEncoding)
 {
   m_nEncoding = nEncoding;
-  if (CWnd* pList = GetDlgItem(IDC_TRAFFIC_LIST)) {
-    pList->SendMessage(LVM_SETITEMCOUNT, static_cast<WPARAM>(m_nShownCount), LVSICF_NOSCROLL);
-    m_nDetailNumber = ~std::uint64_t{0};
-    ShowDetail();
-    ApplyFilter();
-  }
+  if (!GetDlgItem(IDC_TRAFFIC_LIST))
+    return;
+  // The rows, the detail and the filter's text all read in the new encoding.
+  m_nDetailNumber = ~std::uint64_t{0};
+  ApplyFilter();
 }
 
 const CTrafficRows* CTrafficDlg::FilteredRows()
@@ -287,6 +282,15 @@ void CTrafficDlg::OnFilterChanged()
   SetTimer(ID_TIMER_TRAFFIC_FILTER, TRAFFIC_FILTER_DELAY_MS, nullptr);
 }
 
+// The bytes 内容 names, as text or (with 十六进制) hex; FALSE for hex that is not.
+BOOL CTrafficDlg::ReadContent(std::string& bytes)
+{
+  CString strContent;
+  GetDlgItem(IDC_TRAFFIC_CONTENT)->GetWindowText(strContent);
+  const BOOL bHex = GetDlgItem(IDC_TRAFFIC_HEX)->SendMessage(BM_GETCHECK) != 0;
+  return ParseContentFilter(strContent, bHex, m_nEncoding, bytes);
+}
+
 // The bar's fields as a filter; a field that cannot be read filters nothing and says why.
 void CTrafficDlg::ApplyFilter()
 {
@@ -297,13 +301,8 @@ void CTrafficDlg::ApplyFilter()
   m_strNotice.Empty();
   if (!ParsePeerFilter(strPeer, filter))
     m_strNotice = "对端应为 地址 或 地址:端口";
-  const BOOL bHex = GetDlgItem(IDC_TRAFFIC_HEX)->SendMessage(BM_GETCHECK) != 0;
-  if (GetDlgItem(IDC_TRAFFIC_FILTER_CONTENT)->SendMessage(BM_GETCHECK)) {
-    CString strContent;
-    GetDlgItem(IDC_TRAFFIC_CONTENT)->GetWindowText(strContent);
-    if (!ParseContentFilter(strContent, bHex, m_nEncoding, filter.content))
-      m_strNotice = "十六进制内容应为成对的数字";
-  }
+  if (GetDlgItem(IDC_TRAFFIC_FILTER_CONTENT)->SendMessage(BM_GETCHECK) && !ReadContent(filter.content))
+    m_strNotice = "十六进制内容应为成对的数字";
   const int nSelected = GetSelectedRow(GetDlgItem(IDC_TRAFFIC_LIST));
   const std::uint64_t nSelectedNumber = EventOfRow(nSelected) ? m_rows.GetNumber(nSelected) : ~std::uint64_t{0};
   m_rows.SetFilter(filter);
@@ -324,11 +323,8 @@ void CTrafficDlg::ApplyFilter()
 // The next row whose bytes hold the content, among the rows shown, without narrowing them.
 void CTrafficDlg::FindNext()
 {
-  CString strContent;
-  GetDlgItem(IDC_TRAFFIC_CONTENT)->GetWindowText(strContent);
   std::string content;
-  const BOOL bHex = GetDlgItem(IDC_TRAFFIC_HEX)->SendMessage(BM_GETCHECK) != 0;
-  if (!ParseContentFilter(strContent, bHex, m_nEncoding, content) || content.empty()) {
+  if (!ReadContent(content) || content.empty()) {
     m_strNotice = content.empty() ? "查找什么? 在\"内容\"中输入" : "十六进制内容应为成对的数字";
     ShowStatus();
     return;

@@ -10,6 +10,7 @@
 #include "platform/cdialog.h"
 #include "res/resource.h"
 
+#include <string>
 #include <vector>
 
 struct NMHDR;
@@ -62,6 +63,7 @@ private:
   void ShowStatus();
   void ShowDetail();
   void ShowPeersSeen();
+  BOOL ReadContent(std::string& bytes);
   // The event on the row, or nullptr when it gave way.
   const TRAFFIC_EVENT* EventOfRow(int nRow) const;
   void LoadLayout();

@@ -202,14 +202,10 @@ int CTrafficRows::FindRow(std::uint64_t nNumber) const
 int CTrafficRows::FindNext(const CTrafficRecord& record, int nAfter, const std::string& content)
 {
   const int nCount = GetCount();
-  const std::uint64_t nFirst = record.GetFirstNumber();
   for (int i = 1; i <= nCount; ++i) {
     const int nRow = ((nAfter < 0 ? -1 : nAfter) + i) % nCount;
-    const std::uint64_t nNumber = GetNumber(nRow);
-    if (nNumber < nFirst || nNumber - nFirst >= static_cast<std::uint64_t>(record.GetCount()))
-      continue;
-    const TRAFFIC_EVENT& e = record.GetEvent(static_cast<int>(nNumber - nFirst));
-    if (IsDataEvent(e.kind) && Holds(record, e, content))
+    const TRAFFIC_EVENT* pEvent = record.FindEvent(GetNumber(nRow));
+    if (pEvent && IsDataEvent(pEvent->kind) && Holds(record, *pEvent, content))
       return nRow;
   }
   return -1;

@@ -57,9 +57,8 @@ public:
   // Every peer the record's events had since the rows began, in order; at most TRAFFIC_PEERS_SEEN.
   const std::set<std::uint64_t>& GetPeersSeen() const { return m_peers; }
 
-  BOOL Matches(const CTrafficRecord& record, const TRAFFIC_EVENT& event);
-
 private:
+  BOOL Matches(const CTrafficRecord& record, const TRAFFIC_EVENT& event);
   BOOL Holds(const CTrafficRecord& record, const TRAFFIC_EVENT& event, const std::string& content);
 
   TRAFFIC_FILTER m_filter;

@@ -79,6 +79,14 @@ const TRAFFIC_EVENT& CTrafficRecord::GetEvent(int nIndex) const
   return m_events[(m_nFirst + nIndex) % TRAFFIC_RECORD_LIMIT];
 }
 
+const TRAFFIC_EVENT* CTrafficRecord::FindEvent(std::uint64_t nNumber) const
+{
+  const std::uint64_t nFirst = GetFirstNumber();
+  if (nNumber < nFirst || nNumber - nFirst >= static_cast<std::uint64_t>(m_nCount))
+    return nullptr;
+  return &GetEvent(static_cast<int>(nNumber - nFirst));
+}
+
 int CTrafficRecord::HeldPayload(const TRAFFIC_EVENT& event) const
 {
   if (!IsDataEvent(event.kind))

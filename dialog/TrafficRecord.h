@@ -82,6 +82,8 @@ public:
   // Events held, oldest first: index 0 is the oldest still held.
   int GetCount() const { return m_nCount; }
   const TRAFFIC_EVENT& GetEvent(int nIndex) const;
+  // The event with this number (see GetFirstNumber), or nullptr once it gave way.
+  const TRAFFIC_EVENT* FindEvent(std::uint64_t nNumber) const;
   // Copies up to nMax bytes of the event's payload that are still held; returns how many.
   int CopyPayload(const TRAFFIC_EVENT& event, BYTE* pDest, int nMax) const;
   // The payload bytes still held of this event: those it stored, or none once they gave way.
